@@ -1,0 +1,43 @@
+# Compile options shared by every target of the project (not by third-party code).
+add_library(lq_options INTERFACE)
+target_compile_options(lq_options INTERFACE
+  -Wall -Wextra -Werror
+  # Sources are UTF-8; narrow literals carry the program's texts as GBK bytes.
+  -finput-charset=UTF-8 -fexec-charset=GBK)
+target_include_directories(lq_options INTERFACE ${PROJECT_SOURCE_DIR})
+target_compile_definitions(lq_options INTERFACE
+  LQ_DOWNLOAD_HOST="${LQ_DOWNLOAD_HOST}"
+  LQ_SHARE_LISTING_ADDRESS="${LQ_SHARE_LISTING_ADDRESS}")
+if(WIN32)
+  target_compile_definitions(lq_options INTERFACE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
+    _WIN32_WINNT=0x0601)
+  # One static exe: no libstdc++ or libgcc DLL beside it.
+  target_link_options(lq_options INTERFACE -static -static-libgcc -static-libstdc++)
+endif()
+if(LQ_SANITIZE)
+  target_compile_options(lq_options INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer
+    -fno-sanitize-recover=undefined)
+  target_link_options(lq_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+# lq_add_library(name [PORTABLE src...] [WINDOWS src...] [DEPS lib...])
+# Portable sources build everywhere; Windows sources only in the Windows build.
+function(lq_add_library name)
+  cmake_parse_arguments(A "" "" "PORTABLE;WINDOWS;DEPS" ${ARGN})
+  set(srcs ${A_PORTABLE})
+  if(WIN32)
+    list(APPEND srcs ${A_WINDOWS})
+  endif()
+  add_library(${name} STATIC ${srcs})
+  target_link_libraries(${name} PUBLIC lq_options ${A_DEPS})
+endfunction()
+
+# lq_add_test(name SOURCES src... [DEPS lib...])
+# A GoogleTest program; its cases are listed at test time (under Wine in the Windows build).
+function(lq_add_test name)
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_link_libraries(${name} PRIVATE lq_options ${A_DEPS} GTest::gmock_main)
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+    PROPERTIES TIMEOUT 120 ENVIRONMENT "LQ_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+endfunction()
