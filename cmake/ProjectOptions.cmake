@@ -1,9 +1,12 @@
 # Compile options shared by every target of the project (not by third-party code).
 add_library(lq_options INTERFACE)
-target_compile_options(lq_options INTERFACE
-  -Wall -Wextra -Werror
+target_compile_options(lq_options INTERFACE -Wall -Wextra -Werror)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
   # Sources are UTF-8; narrow literals carry the program's texts as GBK bytes.
-  -finput-charset=UTF-8 -fexec-charset=GBK)
+  target_compile_options(lq_options INTERFACE -finput-charset=UTF-8 -fexec-charset=GBK)
+elseif(NOT LQ_FUZZ)
+  message(FATAL_ERROR "The program's texts need g++ (-fexec-charset=GBK); clang only builds the fuzz targets")
+endif()
 target_include_directories(lq_options INTERFACE ${PROJECT_SOURCE_DIR})
 target_compile_definitions(lq_options INTERFACE
   LQ_DOWNLOAD_HOST="${LQ_DOWNLOAD_HOST}"
