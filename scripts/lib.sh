@@ -35,6 +35,6 @@ lq_start_wineserver() {
 }
 
 lq_cleanup() {
-  if [ -n "$lq_started_wineserver" ]; then "$wineserver" -k 2>/dev/null || true; fi
+  if [ -n "$lq_started_wineserver" ]; then LQ_ALLOW_KILL=1 "$wineserver" -k 2>/dev/null || true; fi
   if [ -n "$lq_started_xvfb" ]; then kill "$lq_started_xvfb" 2>/dev/null || true; fi
 }
