@@ -1,4 +1,7 @@
-// Fatal runtime errors: the numbered error table, the report box and the orderly end.
+// Fatal runtime errors: the numbered error table and the report box.
+//
+// A report is the program's last act: the box is shown on the calling thread, the program's
+// clean-ups are dropped and the program ends with exit code -1 (see program_end.h).
 #pragma once
 
 #include <cstdint>
@@ -32,5 +35,16 @@ std::string RuntimeErrorReportText(std::string_view message, int code);
 // Shows the report and ends the program with exit code -1. Never returns.
 [[noreturn]] void ReportRuntimeError(std::string_view message, int code = 0);
 [[noreturn]] void RaiseRuntimeError(ErrorCode code);
+
+// Shows a finished report text (GBK). The default shows a message box without owner, titled
+// "错误", with an error icon and an OK button on Windows, and writes the text to stderr elsewhere.
+using ReportPresenter = void (*)(std::string_view reportText);
+
+// Replaces the presenter (nullptr restores the default); returns the previous one. Tests capture
+// reports with it instead of showing a box.
+ReportPresenter SetReportPresenter(ReportPresenter presenter);
+
+// The platform's own presenter, the default.
+void ShowReportBox(std::string_view reportText);
 
 }  // namespace lq

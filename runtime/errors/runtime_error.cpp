@@ -1,0 +1,67 @@
+#include "runtime/errors/runtime_error.h"
+
+#include <array>
+#include <atomic>
+
+#include "runtime/errors/program_end.h"
+
+namespace lq {
+namespace {
+
+constexpr std::array<std::string_view, 11> kTable = {
+    "数组成员引用下标超出定义范围",
+    "未得到所需要的数值型数据",
+    "引用数组成员时维数不为1且不等于该数组目前所具有的维数",
+    "数组成员引用下标必须大于等于1",
+    "数据或数组类型不匹配",
+    "调用DLL命令后发现堆栈错误",
+    "子语句参数未返回数据或者返回了非系统基本类型或数组型数据",
+    "被比较数据只能使用等于或不等于命令比较",
+    "“多项选择”命令的索引值参数小于零或超出了所提供参数表范围",
+    "“重定义数组”命令的数组维定义参数值必须大于零或单维时大于等于零",
+    "所提供参数的数据类型不符合要求",
+};
+
+std::atomic<ReportPresenter> g_presenter{nullptr};
+
+}  // namespace
+
+std::string_view RuntimeErrorMessage(int code) {
+  if (code < 1 || code > static_cast<int>(kTable.size())) return {};
+  return kTable[static_cast<std::size_t>(code - 1)];
+}
+
+std::string RuntimeErrorReportText(std::string_view message, int code) {
+  std::string text = "运行时出错!\r\n\r\n";
+  if (code != 0) {
+    text += "错误代码：";
+    text += std::to_string(code);
+    text += "\r\n\r\n";
+  }
+  if (!message.empty()) {
+    text += "错误信息：";
+    text += message;
+    text += "\r\n";
+  }
+  return text;
+}
+
+ReportPresenter SetReportPresenter(ReportPresenter presenter) {
+  return g_presenter.exchange(presenter);
+}
+
+void ReportRuntimeError(std::string_view message, int code) {
+  EnterErrorReport();
+  const std::string text = RuntimeErrorReportText(message, code);
+  ReportPresenter presenter = g_presenter.load();
+  (presenter ? presenter : &ShowReportBox)(text);
+  ClearCleanups();
+  EndProgram(-1);
+}
+
+void RaiseRuntimeError(ErrorCode code) {
+  const int number = static_cast<int>(code);
+  ReportRuntimeError(RuntimeErrorMessage(number), number);
+}
+
+}  // namespace lq
