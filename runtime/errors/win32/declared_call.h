@@ -1,0 +1,22 @@
+// The program's declared system functions, bound through the system loader and called typed:
+//   auto id = CallDeclared<decltype(&::GetCurrentProcessId)>(DeclaredFunctionId::kGetCurrentProcessId);
+// The modules stay loaded until the orderly end unloads them.
+#pragma once
+
+#include <cstddef>
+#include <utility>
+
+#include "runtime/errors/declared_function.h"
+#include "runtime/errors/program_declarations.h"
+
+namespace lq {
+
+DeclaredFunctionBinder& ProgramDeclaredFunctions();
+
+template <class Fn, class... Args>
+decltype(auto) CallDeclared(DeclaredFunctionId id, Args&&... args) {
+  return ProgramDeclaredFunctions().Call<Fn>(static_cast<std::size_t>(id),
+                                             std::forward<Args>(args)...);
+}
+
+}  // namespace lq
