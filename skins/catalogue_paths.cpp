@@ -36,8 +36,8 @@ std::string DerivedPackagePath(std::string_view champion, const std::string& key
   std::string path(kPackageFolder);
   path += LowerAscii(champion);
   path += '_';
-  path += Hex16(Fnv1a64(key + "#1"));
-  path += Hex16(Fnv1a64(key + "#2"));
+  path += Hex16(Fnv1a64("1#" + key));
+  path += Hex16(Fnv1a64("2#" + key));
   path += ".zip";
   return path;
 }
@@ -84,7 +84,7 @@ ChampionPaths ResolveChampionPaths(const CatalogueRow& row) {
       paths.preview[i] = skin.preview_path;
       continue;
     }
-    const std::uint64_t h = Fnv1a64(key + "#img");
+    const std::uint64_t h = Fnv1a64("img#" + key);
     int n = static_cast<int>(1 + h % kPreviewNumbers);
     while (std::find(taken.begin(), taken.end(), n) != taken.end()) n = n % kPreviewNumbers + 1;
     taken.push_back(n);

@@ -3,11 +3,11 @@
 //
 //   key      = champion + "/" + slot digit + "/" + name            (the name's GBK bytes)
 //   package  = "/lolbf/pf/" + lower-case champion + "_"
-//              + hex16(Fnv1a64(key + "#1")) + hex16(Fnv1a64(key + "#2")) + ".zip"
+//              + hex16(Fnv1a64("1#" + key)) + hex16(Fnv1a64("2#" + key)) + ".zip"
 //   preview  = "/lolbf/imgs/" + champion + "_" + number + ".jpg"
 //
 // hex16 is 16 lower-case hexadecimal digits. The preview's skin number starts at
-// 1 + Fnv1a64(key + "#img") % 20 and counts on (20 wraps to 1) past the numbers the champion's
+// 1 + Fnv1a64("img#" + key) % 20 and counts on (20 wraps to 1) past the numbers the champion's
 // other slots already use (spelt-out paths first, then the derived slots in slot order). A number
 // below 10 gets a leading zero when bit 32 of that hash is set.
 #pragma once
