@@ -5,6 +5,7 @@
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 // jpeglib.h needs size_t and FILE declared before it.
@@ -49,12 +50,18 @@ Rgb HsvToRgb(double h, double s, double v) {
 }
 
 void FillRect(std::vector<std::uint8_t>& px, int left, int top, int w, int h, Rgb colour) {
-  for (int y = std::max(top, 0); y < std::min(top + h, kPreviewHeight); ++y) {
-    for (int x = std::max(left, 0); x < std::min(left + w, kPreviewWidth); ++x) {
-      std::uint8_t* p = &px[(static_cast<std::size_t>(y) * kPreviewWidth + x) * 3];
-      p[0] = colour.r, p[1] = colour.g, p[2] = colour.b;
-    }
+  const int x0 = std::max(left, 0), x1 = std::min(left + w, kPreviewWidth);
+  const int y0 = std::max(top, 0), y1 = std::min(top + h, kPreviewHeight);
+  if (x0 >= x1 || y0 >= y1) return;
+  constexpr std::size_t kStride = static_cast<std::size_t>(kPreviewWidth) * 3;
+  std::uint8_t* first = &px[y0 * kStride + static_cast<std::size_t>(x0) * 3];
+  for (int x = x0; x < x1; ++x) {
+    std::uint8_t* p = first + static_cast<std::size_t>(x - x0) * 3;
+    p[0] = colour.r, p[1] = colour.g, p[2] = colour.b;
   }
+  // The other rows are copies of the first.
+  const std::size_t span = static_cast<std::size_t>(x1 - x0) * 3;
+  for (int y = y0 + 1; y < y1; ++y) std::memcpy(first + (y - y0) * kStride, first, span);
 }
 
 // Draws a decimal number centred horizontally with its top at `top`.
