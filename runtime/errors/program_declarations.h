@@ -34,8 +34,8 @@ enum class DeclaredFunctionId : std::size_t {
   kOpenFileMappingA = 22,
   kMapViewOfFile = 23,
   kRtlMoveMemory = 24,
-  kCloseMappingHandle = 25,        // CloseHandle, searched in the system libraries
-  kCreateModuleSnapshot = 26,      // CreateToolhelp32Snapshot for a process's module list
+  kCloseMappingHandle = 25,    // CloseHandle, searched in the system libraries
+  kCreateModuleSnapshot = 26,  // CreateToolhelp32Snapshot for a process's module list
   kModule32First = 27,
 };
 

@@ -7,7 +7,7 @@ namespace lq {
 
 DeclaredFunctionBinder& ProgramDeclaredFunctions() {
   // Never destroyed: the orderly end unloads the modules, and calls may come until then.
-  static DeclaredFunctionBinder& binder = [] () -> DeclaredFunctionBinder& {
+  static DeclaredFunctionBinder& binder = []() -> DeclaredFunctionBinder& {
     auto* created = new DeclaredFunctionBinder(kProgramDeclarations, *new SystemModuleLoader);
     AddEndHook(EndStage::kUnloadDeclaredModules, [created] { created->UnloadAll(); });
     return *created;

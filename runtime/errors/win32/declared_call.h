@@ -1,6 +1,8 @@
 // The program's declared system functions, bound through the system loader and called typed:
-//   auto id = CallDeclared<decltype(&::GetCurrentProcessId)>(DeclaredFunctionId::kGetCurrentProcessId);
-// The modules stay loaded until the orderly end unloads them.
+//   DWORD id = CallDeclared<decltype(&::GetCurrentProcessId)>(
+//       DeclaredFunctionId::kGetCurrentProcessId);
+// A missing library or function is the fatal report at the first call. The modules stay loaded
+// until the orderly end unloads them.
 #pragma once
 
 #include <cstddef>

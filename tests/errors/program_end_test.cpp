@@ -1,0 +1,178 @@
+// The orderly end: clean-ups, end hooks by stage, the ending state and the hand-over from a
+// worker thread.
+#include "runtime/errors/program_end.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "runtime/errors/runtime_error.h"
+#include "tests/errors/report_capture.h"
+
+namespace lq {
+namespace {
+
+using test::ProgramEnded;
+using test::ReportCapture;
+
+std::vector<std::string>& Journal() {
+  static std::vector<std::string> journal;
+  return journal;
+}
+
+void Note(char routine, int position) {
+  std::string entry(1, routine);
+  entry += std::to_string(position);
+  Journal().push_back(entry);
+}
+void CleanupA(int position) { Note('A', position); }
+void CleanupB(int position) { Note('B', position); }
+void CleanupC(int position) { Note('C', position); }
+
+class ProgramEndTest : public ::testing::Test {
+ protected:
+  ProgramEndTest() { Journal().clear(); }
+  ReportCapture capture_;
+};
+
+TEST_F(ProgramEndTest, CleanupsRunOnceInRegistrationOrderWithTheirPositions) {
+  RegisterCleanup(&CleanupB);
+  RegisterCleanup(&CleanupA);
+  RegisterCleanup(&CleanupB);  // already there: kept once, at its first place
+  RegisterCleanup(&CleanupC);
+  EXPECT_EQ(ReportCapture::ExitCodeOf([] { EndProgram(0); }), 0);
+  EXPECT_EQ(Journal(), (std::vector<std::string>{"B0", "A1", "C2"}));
+
+  RunEndSteps();  // the list was emptied
+  EXPECT_EQ(Journal().size(), 3u);
+}
+
+TEST_F(ProgramEndTest, EndRaisesTheNestingCountAndSetsTheEndingFlagBeforeTheCleanups) {
+  static int count_seen = -1;
+  static bool ending_seen = false;
+  RegisterCleanup([](int) {
+    count_seen = ErrorNestingCount();
+    ending_seen = IsProgramEnding();
+  });
+  EXPECT_FALSE(IsProgramEnding());
+  RunEndSteps();
+  EXPECT_EQ(count_seen, 1);
+  EXPECT_TRUE(ending_seen);
+  EXPECT_TRUE(EventDispatchSuspended());
+}
+
+TEST_F(ProgramEndTest, EndHooksRunByStageThenInRegistrationOrderAfterTheCleanups) {
+  RegisterCleanup(&CleanupA);
+  AddEndHook(EndStage::kShutDownPlatform, [] { Journal().push_back("ole"); });
+  AddEndHook(EndStage::kReleaseObjects, [] { Journal().push_back("objects"); });
+  AddEndHook(EndStage::kUnloadDeclaredModules, [] { Journal().push_back("modules"); });
+  AddEndHook(EndStage::kNotifyLibraries, [] { Journal().push_back("library 1"); });
+  AddEndHook(EndStage::kNotifyLibraries, [] { Journal().push_back("library 2"); });
+  EXPECT_EQ(ReportCapture::ExitCodeOf([] { EndProgram(5); }), 5);
+  EXPECT_EQ(Journal(), (std::vector<std::string>{"A0", "library 1", "library 2", "modules",
+                                                 "objects", "ole"}));
+}
+
+TEST_F(ProgramEndTest, AReportDropsTheCleanupsButStillTellsTheLibraries) {
+  RegisterCleanup(&CleanupA);
+  AddEndHook(EndStage::kNotifyLibraries, [] { Journal().push_back("told"); });
+  AddEndHook(EndStage::kUnloadDeclaredModules, [] { Journal().push_back("modules"); });
+  EXPECT_EQ(ReportCapture::ExitCodeOf([] { ReportRuntimeError("x", 0); }), -1);
+  EXPECT_EQ(Journal(), (std::vector<std::string>{"told", "modules"}));
+}
+
+TEST_F(ProgramEndTest, AReportFromACleanupEndsTheProgramOnceWithMinusOne) {
+  RegisterCleanup([](int) { RaiseRuntimeError(ErrorCode::kTypeMismatch); });
+  RegisterCleanup(&CleanupB);  // taken off the list before the first routine ran
+  AddEndHook(EndStage::kNotifyLibraries, [] { Journal().push_back("told"); });
+  EXPECT_EQ(ReportCapture::ExitCodeOf([] { EndProgram(0); }), -1);
+  EXPECT_EQ(Journal(), (std::vector<std::string>{"told"}));
+  EXPECT_EQ(ReportCapture::Reports().size(), 1u);
+}
+
+TEST_F(ProgramEndTest, OnTheGuiThreadTheForwarderIsNotUsed) {
+  SetGuiThread(std::this_thread::get_id());
+  static bool forwarded = false;
+  SetEndProgramForwarder([](int) { return forwarded = true; });
+  RegisterCleanup(&CleanupA);
+  EXPECT_EQ(ReportCapture::ExitCodeOf([] { EndProgram(0); }), 0);
+  EXPECT_FALSE(forwarded);
+  EXPECT_EQ(Journal(), (std::vector<std::string>{"A0"}));
+}
+
+// Runs EndProgram(code) on a new thread and returns the exit code the process ended with.
+int EndOnWorker(int code) {
+  int exit_code = 0x7fffffff;
+  std::thread worker([&] {
+    try {
+      EndProgram(code);
+    } catch (const ProgramEnded& ended) {
+      exit_code = ended.exit_code;
+    }
+  });
+  worker.join();
+  return exit_code;
+}
+
+TEST_F(ProgramEndTest, AWorkerHandsTheEndToTheGuiThreadAndEndsAtOnceWhenThatReturns) {
+  SetGuiThread(std::this_thread::get_id());
+  static std::vector<int> forwarded;
+  forwarded.clear();
+  SetEndProgramForwarder([](int exitCode) {
+    forwarded.push_back(exitCode);
+    return true;
+  });
+  RegisterCleanup(&CleanupA);
+  AddEndHook(EndStage::kNotifyLibraries, [] { Journal().push_back("told"); });
+
+  EXPECT_EQ(EndOnWorker(3), 3);
+  EXPECT_EQ(forwarded, std::vector<int>{3});
+  EXPECT_TRUE(Journal().empty());  // nothing else is done on the worker
+  EXPECT_FALSE(IsProgramEnding());
+}
+
+TEST_F(ProgramEndTest, AWorkerWithoutAnOwnerWindowEndsTheProgramItself) {
+  SetGuiThread(std::this_thread::get_id());
+  SetEndProgramForwarder([](int) { return false; });
+  RegisterCleanup(&CleanupA);
+  EXPECT_EQ(EndOnWorker(2), 2);
+  EXPECT_EQ(Journal(), (std::vector<std::string>{"A0"}));
+  EXPECT_TRUE(IsProgramEnding());
+}
+
+TEST_F(ProgramEndTest, AReportOnAWorkerShowsThereAndHandsTheEndOver) {
+  SetGuiThread(std::this_thread::get_id());
+  static std::vector<int> forwarded;
+  forwarded.clear();
+  SetEndProgramForwarder([](int exitCode) {
+    forwarded.push_back(exitCode);
+    return true;
+  });
+  RegisterCleanup(&CleanupA);
+  int exit_code = 0;
+  std::thread worker([&] {
+    exit_code =
+        ReportCapture::ExitCodeOf([] { RaiseRuntimeError(ErrorCode::kArrayIndexTooLarge); });
+  });
+  worker.join();
+  EXPECT_EQ(exit_code, -1);
+  EXPECT_EQ(forwarded, std::vector<int>{-1});
+  ASSERT_EQ(ReportCapture::Reports().size(), 1u);
+  // The GUI thread's end that follows finds the clean-ups already dropped.
+  EXPECT_EQ(ReportCapture::ExitCodeOf([] { EndProgram(-1); }), -1);
+  EXPECT_TRUE(Journal().empty());
+}
+
+TEST_F(ProgramEndTest, UntilAGuiThreadIsSetEveryThreadEndsTheProgramItself) {
+  static bool forwarded = false;
+  SetEndProgramForwarder([](int) { return forwarded = true; });
+  RegisterCleanup(&CleanupA);
+  EXPECT_EQ(EndOnWorker(4), 4);
+  EXPECT_FALSE(forwarded);
+  EXPECT_EQ(Journal(), (std::vector<std::string>{"A0"}));
+}
+
+}  // namespace
+}  // namespace lq

@@ -1,0 +1,3 @@
+/* A library that only the test program's directory holds; test_library.def exports its function
+   with ordinal 5. */
+int ErrorsTestAnswer(void) { return 42; }
