@@ -10,7 +10,9 @@ constexpr std::string_view kLineBreak = "\r\n";
 std::string StockLines() {
   std::string s;
   for (std::string_view name : StockArchiveList()) {
-    if (!s.empty()) s += kLineBreak;
+    if (!s.empty()) {
+      s += kLineBreak;
+    }
     s += name;
   }
   return s;

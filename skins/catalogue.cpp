@@ -38,10 +38,16 @@ std::span<const ChampionEntry> Catalogue() {
 }
 
 const ChampionEntry* FindChampionButton(int page, int position) {
-  if (page < kFirstRolePage || page > kLastRolePage) return nullptr;
-  if (position < 0 || position >= kButtonsPerPage) return nullptr;
+  if (page < kFirstRolePage || page > kLastRolePage) {
+    return nullptr;
+  }
+  if (position < 0 || position >= kButtonsPerPage) {
+    return nullptr;
+  }
   for (const ChampionEntry& entry : Catalogue()) {
-    if (entry.page == page && entry.position == position) return &entry;
+    if (entry.page == page && entry.position == position) {
+      return &entry;
+    }
   }
   return nullptr;
 }
@@ -59,7 +65,9 @@ Text DownloadUrl(std::string_view path) {
 }
 
 std::string_view DownloadPath(std::string_view url) {
-  if (!url.starts_with(kDownloadHost)) return {};
+  if (!url.starts_with(kDownloadHost)) {
+    return {};
+  }
   url.remove_prefix(kDownloadHost.size());
   return url.starts_with('/') ? url : std::string_view();
 }

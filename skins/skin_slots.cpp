@@ -44,7 +44,9 @@ void SkinSlot::Empty() {
 SkinSlot& ProgramSkinSlot(int slot) {
   // Never destroyed, like the catalogue: installation threads may outlive static destruction.
   static auto* const kSlots = new std::array<SkinSlot, kSkinSlotCount>();
-  if (slot < 1 || slot > kSkinSlotCount) std::abort();
+  if (slot < 1 || slot > kSkinSlotCount) {
+    std::abort();
+  }
   return (*kSlots)[slot - 1];
 }
 
@@ -55,7 +57,9 @@ void FillSkinSlots(const ChampionEntry& entry) {
 }
 
 void EmptySkinSlots() {
-  for (int slot = 1; slot <= kSkinSlotCount; ++slot) ProgramSkinSlot(slot).Empty();
+  for (int slot = 1; slot <= kSkinSlotCount; ++slot) {
+    ProgramSkinSlot(slot).Empty();
+  }
 }
 
 }  // namespace lq

@@ -17,7 +17,9 @@ std::vector<std::string> Lines(std::string_view content) {
   for (;;) {
     const std::size_t end = content.find("\r\n", start);
     lines.emplace_back(content.substr(start, end - start));
-    if (end == std::string_view::npos) break;
+    if (end == std::string_view::npos) {
+      break;
+    }
     start = end + 2;
   }
   return lines;
@@ -42,10 +44,14 @@ TEST(ArchiveList, RepairFormIsTheStockNamesJoinedByCrLf) {
   EXPECT_EQ(text.find('\0'), std::string_view::npos);
   const std::vector<std::string> lines = Lines(text);
   ASSERT_EQ(lines.size(), 34u);
-  for (std::size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(lines[i], StockArchiveList()[i]);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    EXPECT_EQ(lines[i], StockArchiveList()[i]);
+  }
   // No bare CR or LF anywhere.
   std::size_t crs = 0, lfs = 0;
-  for (char c : text) crs += c == '\r', lfs += c == '\n';
+  for (char c : text) {
+    crs += c == '\r', lfs += c == '\n';
+  }
   EXPECT_EQ(crs, 33u);
   EXPECT_EQ(lfs, 33u);
 }

@@ -16,13 +16,17 @@ namespace {
 
 std::string Lower(std::string_view s) {
   std::string out(s);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char& c : out) {
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
   return out;
 }
 
 const ChampionEntry& ByChampion(std::string_view champion) {
   for (const ChampionEntry& entry : Catalogue()) {
-    if (entry.champion == champion) return entry;
+    if (entry.champion == champion) {
+      return entry;
+    }
   }
   ADD_FAILURE() << "no champion " << champion;
   return Catalogue().front();
@@ -64,7 +68,9 @@ TEST(CataloguePaths, EveryPathFollowsItsPattern) {
 
 TEST(CataloguePaths, PreviewNumbersDifferWithinAChampion) {
   for (const ChampionEntry& entry : Catalogue()) {
-    if (entry.champion == "Trundle") continue;  // one record in all three slots
+    if (entry.champion == "Trundle") {
+      continue;  // one record in all three slots
+    }
     const int a = PreviewSkinNumber(DownloadPath(entry.skins[0].preview_url.view()));
     const int b = PreviewSkinNumber(DownloadPath(entry.skins[1].preview_url.view()));
     const int c = PreviewSkinNumber(DownloadPath(entry.skins[2].preview_url.view()));

@@ -16,7 +16,9 @@ std::string_view PathOf(const Text& url) { return DownloadPath(url.view()); }
 
 const ChampionEntry& ByCaption(std::string_view caption) {
   for (const ChampionEntry& entry : Catalogue()) {
-    if (entry.caption.view() == caption) return entry;
+    if (entry.caption.view() == caption) {
+      return entry;
+    }
   }
   ADD_FAILURE() << "no champion button " << caption;
   return Catalogue().front();
@@ -57,7 +59,9 @@ TEST(Catalogue, IndexPagePositionAndOrder) {
     const ChampionEntry& entry = catalogue[i];
     EXPECT_EQ(entry.index, static_cast<int>(i));
     ASSERT_GE(entry.page, previous_page) << "pages out of order at " << i;
-    if (entry.page != previous_page) next_position = 0;
+    if (entry.page != previous_page) {
+      next_position = 0;
+    }
     EXPECT_EQ(entry.position, next_position++) << "grid gap at " << i;
     previous_page = entry.page;
   }
@@ -133,7 +137,9 @@ TEST(Catalogue, SkinNamesInSlotOrder) {
   };
   for (const Row& row : rows) {
     const ChampionEntry& entry = ByCaption(row.caption);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(entry.skins[i].name.view(), row.names[i]) << row.caption;
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_EQ(entry.skins[i].name.view(), row.names[i]) << row.caption;
+    }
   }
 }
 
@@ -170,8 +176,9 @@ TEST(Catalogue, NamesAreGbkOfTwoToEightCharacters) {
 TEST(Catalogue, RepeatedNames) {
   std::map<std::string, std::vector<std::pair<std::string, int>>> where;
   for (const ChampionEntry& entry : Catalogue()) {
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 3; ++i) {
       where[entry.skins[i].name.str()].push_back({entry.caption.str(), i + 1});
+    }
   }
   const std::vector<std::pair<std::string, int>> champion_skins = {
       {"瘟疫之源", 3}, {"复仇之矛", 2}, {"放逐之刃", 1}, {"傲之追猎者", 2}, {"刀锋之影", 1}};

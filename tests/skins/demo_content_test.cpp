@@ -42,14 +42,18 @@ struct ZipEntry {
 // Reads a one-entry stored zip through its end record and central directory, checking every
 // field the two headers share and the entry's CRC.
 std::optional<ZipEntry> ParseStoredZip(const std::string& zip) {
-  if (zip.size() < 30 + 46 + 22 || U32(zip, 0) != 0x04034b50) return std::nullopt;
+  if (zip.size() < 30 + 46 + 22 || U32(zip, 0) != 0x04034b50) {
+    return std::nullopt;
+  }
   const std::size_t eocd = zip.size() - 22;
   if (U32(zip, eocd) != 0x06054b50 || U16(zip, eocd + 8) != 1 || U16(zip, eocd + 10) != 1 ||
       U16(zip, eocd + 20) != 0) {
     return std::nullopt;
   }
   const std::size_t cd_size = U32(zip, eocd + 12), cd = U32(zip, eocd + 16);
-  if (cd + cd_size != eocd || U32(zip, cd) != 0x02014b50) return std::nullopt;
+  if (cd + cd_size != eocd || U32(zip, cd) != 0x02014b50) {
+    return std::nullopt;
+  }
   const std::uint32_t crc = U32(zip, cd + 16), size = U32(zip, cd + 20);
   const std::size_t name_length = U16(zip, cd + 28);
   if (U16(zip, cd + 10) != 0 || U32(zip, cd + 24) != size || U32(zip, cd + 42) != 0 ||
@@ -62,10 +66,14 @@ std::optional<ZipEntry> ParseStoredZip(const std::string& zip) {
     return std::nullopt;
   }
   ZipEntry entry{zip.substr(30, name_length), zip.substr(30 + name_length, size)};
-  if (entry.name != zip.substr(cd + 46, name_length)) return std::nullopt;
+  if (entry.name != zip.substr(cd + 46, name_length)) {
+    return std::nullopt;
+  }
   const auto actual = crc32(0L, reinterpret_cast<const Bytef*>(entry.data.data()),
                             static_cast<uInt>(entry.data.size()));
-  if (actual != crc) return std::nullopt;
+  if (actual != crc) {
+    return std::nullopt;
+  }
   return entry;
 }
 
@@ -105,11 +113,15 @@ class ScratchDirectory {
  public:
   ScratchDirectory() {
     std::string pattern = (std::filesystem::temp_directory_path() / "lq-demo-XXXXXX").string();
-    if (mkdtemp(pattern.data())) path_ = pattern;
+    if (mkdtemp(pattern.data())) {
+      path_ = pattern;
+    }
   }
   ~ScratchDirectory() {
     std::error_code ec;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+    if (!path_.empty()) {
+      std::filesystem::remove_all(path_, ec);
+    }
   }
   ScratchDirectory(const ScratchDirectory&) = delete;
   ScratchDirectory& operator=(const ScratchDirectory&) = delete;

@@ -12,7 +12,9 @@ namespace {
 
 const ChampionEntry& ByCaption(std::string_view caption) {
   for (const ChampionEntry& entry : Catalogue()) {
-    if (entry.caption.view() == caption) return entry;
+    if (entry.caption.view() == caption) {
+      return entry;
+    }
   }
   ADD_FAILURE() << "no champion button " << caption;
   return Catalogue().front();
@@ -86,11 +88,12 @@ TEST_F(SkinSlots, ReadersOnOtherThreadsKeepTheirRecord) {
   std::atomic<int> reads{0};
 
   std::vector<std::thread> readers;
-  for (int r = 0; r < 3; ++r) {
-    readers.emplace_back([&, r] {
-      const int slot = r + 1;
-      const auto mine = ProgramSkinSlot(slot).Read();
-      const SkinRecord copy = *mine;
+  readers.reserve(kSkinSlotCount);
+  for (int slot = 1; slot <= kSkinSlotCount; ++slot) {
+    // Taken before any replacement starts; once the slot moves on, the reader holds the only
+    // reference.
+    readers.emplace_back([&, slot, mine = ProgramSkinSlot(slot).Read()] {
+      const SkinRecord& expected = catalogue[0].skins[slot - 1];
       while (!stop.load()) {
         const auto now = ProgramSkinSlot(slot).Read();
         const SkinRecord& seen = *now;
@@ -98,18 +101,26 @@ TEST_F(SkinSlots, ReadersOnOtherThreadsKeepTheirRecord) {
         for (const ChampionEntry& entry : Catalogue()) {
           whole = whole || seen == entry.skins[slot - 1];
         }
-        if (!whole) ++torn;
-        if (!(*mine == copy)) ++torn;
+        if (!whole) {
+          ++torn;
+        }
+        if (!(*mine == expected)) {
+          ++torn;
+        }
         ++reads;
       }
     });
   }
   for (int round = 0; round < 2000 || reads.load() < 300; ++round) {
     FillSkinSlots(catalogue[round % catalogue.size()]);
-    if (round % 7 == 0) EmptySkinSlots();
+    if (round % 7 == 0) {
+      EmptySkinSlots();
+    }
   }
   stop = true;
-  for (std::thread& t : readers) t.join();
+  for (std::thread& t : readers) {
+    t.join();
+  }
   EXPECT_EQ(torn.load(), 0);
 }
 

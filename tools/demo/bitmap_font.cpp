@@ -19,7 +19,9 @@ constexpr std::uint8_t kDigits[10][kGlyphHeight] = {
 }  // namespace
 
 const std::uint8_t* DigitGlyph(char digit) {
-  if (digit < '0' || digit > '9') return nullptr;
+  if (digit < '0' || digit > '9') {
+    return nullptr;
+  }
   return kDigits[digit - '0'];
 }
 

@@ -55,7 +55,9 @@ std::vector<std::uint8_t> BuildSkinPreview(const ChampionEntry& entry, int slot)
 
 std::filesystem::path ContentPathOf(const std::filesystem::path& root, std::string_view url) {
   const std::string_view path = DownloadPath(url);
-  if (path.empty()) return {};
+  if (path.empty()) {
+    return {};
+  }
   return root / std::filesystem::path(path.substr(1));
 }
 
@@ -80,7 +82,9 @@ DemoContentResult GenerateDemoContent(const std::filesystem::path& root) {
         const std::vector<std::uint8_t> zip = BuildSkinPackage(entry, slot);
         if (zip.empty() ||
             !WriteFile(ContentPathOf(root, skin.package_url.view()), zip, result.error)) {
-          if (result.error.empty()) result.error = "cannot build " + skin.package_url.str();
+          if (result.error.empty()) {
+            result.error = "cannot build " + skin.package_url.str();
+          }
           return result;
         }
         ++result.packages;

@@ -52,7 +52,9 @@ Rgb HsvToRgb(double h, double s, double v) {
 void FillRect(std::vector<std::uint8_t>& px, int left, int top, int w, int h, Rgb colour) {
   const int x0 = std::max(left, 0), x1 = std::min(left + w, kPreviewWidth);
   const int y0 = std::max(top, 0), y1 = std::min(top + h, kPreviewHeight);
-  if (x0 >= x1 || y0 >= y1) return;
+  if (x0 >= x1 || y0 >= y1) {
+    return;
+  }
   constexpr std::size_t kStride = static_cast<std::size_t>(kPreviewWidth) * 3;
   std::uint8_t* first = &px[y0 * kStride + static_cast<std::size_t>(x0) * 3];
   for (int x = x0; x < x1; ++x) {
@@ -61,7 +63,9 @@ void FillRect(std::vector<std::uint8_t>& px, int left, int top, int w, int h, Rg
   }
   // The other rows are copies of the first.
   const std::size_t span = static_cast<std::size_t>(x1 - x0) * 3;
-  for (int y = y0 + 1; y < y1; ++y) std::memcpy(first + (y - y0) * kStride, first, span);
+  for (int y = y0 + 1; y < y1; ++y) {
+    std::memcpy(first + (y - y0) * kStride, first, span);
+  }
 }
 
 // Draws a decimal number centred horizontally with its top at `top`.
@@ -187,7 +191,9 @@ std::vector<std::uint8_t> EncodeJpeg(const std::vector<std::uint8_t>& rgb, int w
     return {};
   }
   std::vector<std::uint8_t> bytes;
-  if (!Compress(rgb.data(), width, height, quality, &bytes)) bytes.clear();
+  if (!Compress(rgb.data(), width, height, quality, &bytes)) {
+    bytes.clear();
+  }
   return bytes;
 }
 
