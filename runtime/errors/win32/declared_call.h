@@ -15,6 +15,11 @@ namespace lq {
 
 DeclaredFunctionBinder& ProgramDeclaredFunctions();
 
+// The entry's address, bound at its first use; a failure is the fatal report.
+inline FunctionAddress BindDeclaredFunction(DeclaredFunctionId id) {
+  return ProgramDeclaredFunctions().Bind(static_cast<std::size_t>(id));
+}
+
 template <class Fn, class... Args>
 decltype(auto) CallDeclared(DeclaredFunctionId id, Args&&... args) {
   return ProgramDeclaredFunctions().Call<Fn>(static_cast<std::size_t>(id),

@@ -175,6 +175,8 @@ TEST(SystemBinding, TheProgramsDeclaredFunctionsAreCalledTyped) {
   EXPECT_EQ(CallDeclared<decltype(&::lstrlenA)>(DeclaredFunctionId::kLstrlenA, "abc"), 3);
   EXPECT_TRUE(
       ProgramDeclaredFunctions().IsBound(static_cast<std::size_t>(DeclaredFunctionId::kLstrlenA)));
+  EXPECT_EQ(BindDeclaredFunction(DeclaredFunctionId::kCloseMutexHandle),
+            Export(L"kernel32.dll", "CloseHandle"));
 }
 
 }  // namespace
