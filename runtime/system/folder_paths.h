@@ -1,0 +1,13 @@
+// SpecialFolderPath: the path of one of the system's well-known folders.
+#pragma once
+
+#include "runtime/commands/values.h"
+#include "runtime/system/folder_path_rules.h"
+
+namespace lq {
+
+// The folder of `number` (see SpecialFolderQuery) as GBK, always ending in a backslash; empty for
+// an unknown number or a failed query.
+Text SpecialFolderPath(int number);
+
+}  // namespace lq

@@ -1,0 +1,21 @@
+// HttpRead: fetches a URL with a plain GET over the program's one shared internet session.
+#pragma once
+
+#include "runtime/commands/values.h"
+
+namespace lq {
+
+// The response body, whatever the status: an error page's body comes back like any other. Empty
+// for an empty URL, a URL that does not parse, or a request that cannot be sent; a transfer that
+// breaks off returns the part that arrived. Safe to call from several threads at once. The URL is
+// GBK; what follows a '#' is dropped.
+ByteSet HttpRead(const Text& url);
+
+// HttpRead that also tells the response status, for callers that must refuse error pages.
+struct HttpReadResult {
+  ByteSet body;
+  int status = 0;  // the HTTP status code; 0 when no response arrived
+};
+HttpReadResult HttpReadWithStatus(const Text& url);
+
+}  // namespace lq

@@ -1,0 +1,112 @@
+// The parts of HttpRead that need no network: the URL cut, the chunk size and the body's growth.
+#include "runtime/system/http_read_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <numeric>
+
+namespace lq {
+namespace {
+
+TEST(HttpReadRules, UrlIsCutAtTheFirstHash) {
+  EXPECT_EQ(CutAtFragment("http://h/a#b#c"), "http://h/a");
+  EXPECT_EQ(CutAtFragment("http://h/a?x=1"), "http://h/a?x=1");
+  EXPECT_EQ(CutAtFragment("#top"), "");
+  // A GBK character never hides a '#': the cut lands after the whole character.
+  EXPECT_EQ(CutAtFragment("http://h/悍警#x"), "http://h/悍警");
+}
+
+TEST(HttpReadRules, ContentLengthParsing) {
+  EXPECT_EQ(ParseContentLength("1234"), 1234);
+  EXPECT_EQ(ParseContentLength("  77\t"), 77);
+  EXPECT_EQ(ParseContentLength("-5"), -5);
+  EXPECT_EQ(ParseContentLength("0"), 0);
+  EXPECT_EQ(ParseContentLength(""), std::nullopt);
+  EXPECT_EQ(ParseContentLength("12a"), std::nullopt);
+  EXPECT_EQ(ParseContentLength("-"), std::nullopt);
+  EXPECT_EQ(ParseContentLength("99999999999999999999"), std::nullopt);
+  EXPECT_EQ(ParseContentLength("9223372036854775807"), INT64_MAX);
+}
+
+TEST(HttpReadRules, ChunkIsLengthPlusOneWithinLimits) {
+  EXPECT_EQ(HttpReadChunkSize(std::nullopt), 10240u);
+  EXPECT_EQ(HttpReadChunkSize(0), 10240u);
+  EXPECT_EQ(HttpReadChunkSize(-7), 10240u);
+  EXPECT_EQ(HttpReadChunkSize(1), 2u);
+  EXPECT_EQ(HttpReadChunkSize(5000), 5001u);
+  EXPECT_EQ(HttpReadChunkSize(102398), 102399u);
+  EXPECT_EQ(HttpReadChunkSize(102399), 102400u);
+  EXPECT_EQ(HttpReadChunkSize(102400), 102400u);
+  EXPECT_EQ(HttpReadChunkSize(INT64_MAX), 102400u);
+}
+
+// Feeds `total` bytes in reads of at most `step` and counts how often the storage moved.
+struct FeedResult {
+  ByteSet body;
+  int moves = 0;
+  std::size_t peakCapacity = 0;
+};
+
+FeedResult Feed(ResponseBody body, std::size_t total, std::uint32_t step) {
+  FeedResult r;
+  const std::uint8_t* last = nullptr;
+  std::size_t sent = 0;
+  while (true) {
+    std::uint8_t* room = body.WritableData();
+    if (room - body.size() != last && last != nullptr) ++r.moves;
+    last = room - body.size();
+    r.peakCapacity = std::max(r.peakCapacity, body.capacity());
+    const std::uint32_t n = static_cast<std::uint32_t>(
+        std::min<std::size_t>({step, body.WritableSize(), total - sent}));
+    if (n == 0) break;  // the closing read that brings nothing
+    for (std::uint32_t i = 0; i < n; ++i) room[i] = static_cast<std::uint8_t>((sent + i) * 31);
+    body.Commit(n);
+    sent += n;
+  }
+  r.body = body.Take();
+  return r;
+}
+
+void ExpectSequence(const ByteSet& b, std::size_t total) {
+  ASSERT_EQ(b.size(), total);
+  for (std::size_t i = 0; i < total; ++i) {
+    ASSERT_EQ(b.data()[i], static_cast<std::uint8_t>(i * 31)) << "at " << i;
+  }
+}
+
+TEST(HttpReadRules, KnownLengthIsReservedOnceAndNeverMoves) {
+  constexpr std::size_t kTotal = 3'000'000;
+  const std::uint32_t chunk = HttpReadChunkSize(kTotal);
+  // Reads shorter than the chunk, as a network brings them.
+  FeedResult r = Feed(ResponseBody(chunk, kTotal), kTotal, 8192);
+  EXPECT_EQ(r.moves, 0);
+  EXPECT_LE(r.peakCapacity, kTotal + chunk);
+  ExpectSequence(r.body, kTotal);
+}
+
+TEST(HttpReadRules, UnknownLengthGrowsGeometrically) {
+  constexpr std::size_t kTotal = 5'000'000;
+  FeedResult r = Feed(ResponseBody(kHttpReadDefaultChunk, std::nullopt), kTotal, 10240);
+  // Doubling from one chunk to 5 MB moves the storage about log2(500) times, never per read.
+  EXPECT_LE(r.moves, 12);
+  EXPECT_LE(r.peakCapacity, 2 * kTotal + 2 * kHttpReadDefaultChunk);
+  ExpectSequence(r.body, kTotal);
+}
+
+TEST(HttpReadRules, WrongLengthStillGivesEveryByte) {
+  // The header promised less (or more) than arrived: the bytes that came are the body.
+  ExpectSequence(Feed(ResponseBody(HttpReadChunkSize(100), 100), 250'000, 4000).body, 250'000);
+  ExpectSequence(Feed(ResponseBody(HttpReadChunkSize(900'000), 900'000), 1000, 4000).body, 1000);
+}
+
+TEST(HttpReadRules, EmptyAndUnreservableBodies) {
+  EXPECT_TRUE(Feed(ResponseBody(kHttpReadDefaultChunk, std::nullopt), 0, 100).body.empty());
+  // A length beyond what a byte set can hold is not reserved.
+  ResponseBody huge(kHttpReadMaxChunk, INT64_MAX);
+  EXPECT_LT(huge.capacity(), std::size_t{1} << 20);
+  ExpectSequence(Feed(std::move(huge), 300'000, 65536).body, 300'000);
+}
+
+}  // namespace
+}  // namespace lq
