@@ -1,0 +1,356 @@
+"""Routes of the local test endpoint.
+
+A route is a function taking an Exchange; it is registered for a path prefix with @route. The
+longest matching prefix wins; paths that match no route are served from the root directory.
+
+    @route("/share/")
+    def share_page(ex):
+        ex.send(200, "<html>...</html>".encode("utf-8"), [("Content-Type", "text/html")])
+
+Inside a route: ex.method, ex.path (decoded), ex.rest (the path after the prefix), ex.query
+(dict of lists), ex.headers (list of (name, value) as sent), ex.body (bytes), ex.endpoint (root,
+recorder, options). Answer with ex.send(...) for a whole body, or ex.send_head(...) and
+ex.write(...) to stream, ex.close_now() to end the connection early, ex.redispatch(path) to hand
+the request to another route.
+"""
+
+import email.utils
+import html
+import json
+import mimetypes
+import os
+import socket
+import threading
+import time
+import urllib.parse
+
+_ROUTES = []  # (prefix, function), longest prefix first
+
+
+def route(prefix):
+    """Registers the decorated function for paths starting with `prefix`."""
+
+    def register(fn):
+        _ROUTES.append((prefix, fn))
+        _ROUTES.sort(key=lambda r: len(r[0]), reverse=True)
+        return fn
+
+    return register
+
+
+def find_route(path):
+    for prefix, fn in _ROUTES:
+        if path.startswith(prefix):
+            return prefix, fn
+    return "/", serve_file
+
+
+# --- the deterministic byte pattern of generated bodies -------------------------------------------
+#
+# byte(i) = (base(i mod 65536) + i div 65536) mod 256, base(j) = ((j * 167) xor (j div 256)) mod 256.
+# tests/support/pattern.h computes the same bytes.
+
+_BLOCK = 65536
+_BASE = bytes(((j * 167) ^ (j >> 8)) & 0xFF for j in range(_BLOCK))
+_SHIFT = [bytes((b + k) & 0xFF for b in range(256)) for k in range(256)]
+
+
+def pattern_block(index):
+    """Block `index` (65536 bytes) of the pattern."""
+    return _BASE.translate(_SHIFT[index & 0xFF])
+
+
+def pattern_bytes(offset, size):
+    """`size` pattern bytes from `offset`, generated block by block."""
+    out = bytearray()
+    while size > 0:
+        block, start = divmod(offset, _BLOCK)
+        piece = pattern_block(block)[start:start + size]
+        out += piece
+        offset += len(piece)
+        size -= len(piece)
+    return bytes(out)
+
+
+def iter_pattern(size):
+    offset = 0
+    while offset < size:
+        n = min(_BLOCK - offset % _BLOCK, size - offset)
+        yield pattern_bytes(offset, n) if n != _BLOCK else pattern_block(offset // _BLOCK)
+        offset += n
+
+
+def parse_size(text):
+    """"123", "64k" (KiB) or "256m" (MiB); None when it is none of these."""
+    text = text.strip().lower()
+    scale = 1
+    if text.endswith("k"):
+        scale, text = 1024, text[:-1]
+    elif text.endswith("m"):
+        scale, text = 1024 * 1024, text[:-1]
+    return int(text) * scale if text.isdigit() else None
+
+
+# --- the request as one route sees it ----------------------------------------------------------------
+
+
+class Exchange:
+    def __init__(self, handler, endpoint, record):
+        self.handler = handler
+        self.endpoint = endpoint
+        self.record = record
+        self.method = handler.command
+        self.target = handler.path
+        self.headers = list(handler.headers.items())
+        self.body = record["body_bytes"]
+        self.sent_status = None
+        self._set_path(self.target)
+
+    def _set_path(self, target):
+        split = urllib.parse.urlsplit(target)
+        self.path = decode_path(split.path)
+        self.query = urllib.parse.parse_qs(split.query, keep_blank_values=True)
+        self.raw_query = split.query
+        self.prefix, self.route = find_route(self.path)
+        self.rest = self.path[len(self.prefix):]
+
+    def header(self, name, default=None):
+        for n, v in self.headers:
+            if n.lower() == name.lower():
+                return v
+        return default
+
+    def send_head(self, status, headers=(), content_length=None, reason=None):
+        h = self.handler
+        self.sent_status = status
+        h.send_response_only(status, reason)
+        h.send_header("Server", "lq-endpoint")
+        h.send_header("Date", email.utils.formatdate(usegmt=True))
+        for name, value in headers:
+            h.send_header(name, value)
+        if content_length is not None:
+            h.send_header("Content-Length", str(content_length))
+        h.end_headers()
+        h.wfile.flush()
+
+    def write(self, data):
+        if self.method != "HEAD":
+            self.handler.wfile.write(data)
+
+    def send(self, status, body=b"", headers=(), content_length=True, reason=None):
+        """A whole response; content_length=False leaves the length out (close-delimited)."""
+        self.send_head(status, headers, len(body) if content_length else None, reason)
+        self.write(body)
+        if not content_length:
+            self.handler.close_connection = True
+
+    def send_error_page(self, status, message=None):
+        reason = self.handler.responses.get(status, ("Error",))[0]
+        text = html.escape(message or reason)
+        body = (f"<html><head><title>{status} {html.escape(reason)}</title></head>"
+                f"<body><h1>{status} {html.escape(reason)}</h1><p>{text}</p></body></html>")
+        self.send(status, body.encode("utf-8"), [("Content-Type", "text/html; charset=utf-8")])
+
+    def close_now(self):
+        """Ends the connection at once (after what was written), whatever the response promised."""
+        h = self.handler
+        h.close_connection = True
+        try:
+            h.wfile.flush()
+            h.connection.shutdown(socket.SHUT_WR)
+        except OSError:
+            pass
+
+    def redispatch(self, target):
+        self._set_path(target)
+        self.route(self)
+
+
+def decode_path(path):
+    """Percent-decodes a path; its bytes are read as UTF-8, else as GBK, else byte for byte."""
+    raw = urllib.parse.unquote_to_bytes(path.encode("latin-1", "replace"))
+    for encoding in ("utf-8", "gbk"):
+        try:
+            return raw.decode(encoding)
+        except UnicodeDecodeError:
+            pass
+    return raw.decode("latin-1")
+
+
+# --- files under the root ----------------------------------------------------------------------------
+
+
+def serve_file(ex):
+    root = os.path.realpath(ex.endpoint.root)
+    full = os.path.realpath(os.path.join(root, ex.path.lstrip("/")))
+    if full != root and not full.startswith(root + os.sep):
+        ex.send_error_page(403)
+        return
+    if os.path.isdir(full):
+        full = os.path.join(full, "index.html")
+    if not os.path.isfile(full):
+        ex.send_error_page(404, ex.path)
+        return
+    size = os.path.getsize(full)
+    ctype = mimetypes.guess_type(full)[0] or "application/octet-stream"
+    ex.send_head(200, [("Content-Type", ctype)], size)
+    with open(full, "rb") as f:
+        while True:
+            data = f.read(1 << 20)
+            if not data:
+                break
+            ex.write(data)
+
+
+# --- fault modes -------------------------------------------------------------------------------------
+
+
+def _split_first(rest):
+    first, _, tail = rest.partition("/")
+    return first, tail
+
+
+@route("/fault/status/")
+def fault_status(ex):
+    """/fault/status/<code>[/...]: that status with a small HTML page as body."""
+    code, _ = _split_first(ex.rest)
+    ex.send_error_page(int(code) if code.isdigit() else 500)
+
+
+@route("/fault/no-length/")
+def fault_no_length(ex):
+    """/fault/no-length/<size>: 200, pattern bytes, no Content-Length; the close ends the body."""
+    size = parse_size(_split_first(ex.rest)[0]) or 0
+    ex.send_head(200, [("Content-Type", "application/octet-stream")])
+    for block in iter_pattern(size):
+        ex.write(block)
+    ex.close_now()
+
+
+@route("/fault/redirect/")
+def fault_redirect(ex):
+    """/fault/redirect/<code>/<target path>: a redirect to /<target path> (query kept)."""
+    code, target = _split_first(ex.rest)
+    location = "/" + urllib.parse.quote(target, safe="/%")
+    if ex.raw_query:
+        location += "?" + ex.raw_query
+    status = int(code) if code.isdigit() else 302
+    body = f'<html><body><a href="{html.escape(location)}">moved</a></body></html>'.encode()
+    ex.send(status, body, [("Location", location), ("Content-Type", "text/html")])
+
+
+@route("/fault/slow/")
+def fault_slow(ex):
+    """/fault/slow/<ms>/<path>: waits before the first byte, then answers <path>."""
+    ms, target = _split_first(ex.rest)
+    time.sleep(int(ms) / 1000.0 if ms.isdigit() else 1.0)
+    ex.redispatch("/" + target + ("?" + ex.raw_query if ex.raw_query else ""))
+
+
+@route("/fault/drop/")
+def fault_drop(ex):
+    """/fault/drop/<size>: promises <size> pattern bytes, sends the first half and closes."""
+    size = parse_size(_split_first(ex.rest)[0]) or 0
+    ex.send_head(200, [("Content-Type", "application/octet-stream")], size)
+    ex.write(pattern_bytes(0, size // 2))
+    ex.close_now()
+
+
+@route("/fault/pattern/")
+def fault_pattern(ex):
+    """/fault/pattern/<size>: 200 with <size> pattern bytes (e.g. 64m), generated as they go."""
+    size = parse_size(_split_first(ex.rest)[0])
+    if size is None:
+        ex.send_error_page(400, "size expected")
+        return
+    ex.send_head(200, [("Content-Type", "application/octet-stream")], size)
+    for block in iter_pattern(size):
+        ex.write(block)
+
+
+@route("/fault/empty")
+def fault_empty(ex):
+    """/fault/empty: 200 with an empty body."""
+    ex.send(200, b"", [("Content-Type", "application/octet-stream")])
+
+
+@route("/fault/length/")
+def fault_length(ex):
+    """/fault/length/<value>/<size>: <size> pattern bytes announced with Content-Length <value>
+    taken verbatim (e.g. 0, -5, abc); the close ends the body."""
+    value, size = _split_first(ex.rest)
+    size = parse_size(size) or 0
+    ex.send_head(200, [("Content-Type", "application/octet-stream"),
+                       ("Content-Length", urllib.parse.unquote(value))])
+    ex.write(pattern_bytes(0, size))
+    ex.close_now()
+
+
+# --- the record of requests --------------------------------------------------------------------------
+
+
+class Recorder:
+    """Every request except those to /__*, in arrival order; optionally appended to a file."""
+
+    def __init__(self, path=None):
+        self._lock = threading.Lock()
+        self._records = []
+        self._file = open(path, "w", encoding="utf-8") if path else None
+
+    def add(self, record):
+        public = {k: v for k, v in record.items() if k != "body_bytes"}
+        with self._lock:
+            self._records.append(public)
+            if self._file:
+                self._file.write(json.dumps(public, ensure_ascii=False) + "\n")
+                self._file.flush()
+
+    def matching(self, path=None, prefix=None):
+        with self._lock:
+            return [r for r in self._records
+                    if (path is None or r["path"] == path)
+                    and (prefix is None or r["path"].startswith(prefix))]
+
+    def clear(self):
+        with self._lock:
+            self._records.clear()
+
+    def close(self):
+        with self._lock:
+            if self._file:
+                self._file.close()
+                self._file = None
+
+
+def raw_head(record):
+    lines = [f'{record["method"]} {record["target"]} {record["version"]}']
+    lines += [f"{n}: {v}" for n, v in record["headers"]]
+    return "\r\n".join(lines) + "\r\n\r\n"
+
+
+@route("/__requests")
+def list_requests(ex):
+    """/__requests[?path=P][&prefix=P][&format=raw]: the recorded requests, as JSON (default) or
+    as their heads one after another (format=raw)."""
+    q = {k: v[-1] for k, v in ex.query.items()}
+    found = ex.endpoint.recorder.matching(q.get("path"), q.get("prefix"))
+    if q.get("format") == "raw":
+        body = "".join(raw_head(r) for r in found).encode("utf-8")
+        ex.send(200, body, [("Content-Type", "text/plain; charset=utf-8")])
+    else:
+        body = json.dumps(found, ensure_ascii=False, indent=1).encode("utf-8")
+        ex.send(200, body, [("Content-Type", "application/json; charset=utf-8")])
+
+
+@route("/__reset")
+def reset_requests(ex):
+    ex.endpoint.recorder.clear()
+    ex.send(200, b"ok", [("Content-Type", "text/plain")])
+
+
+@route("/__echo")
+def echo(ex):
+    """/__echo...: answers with this request's record as JSON."""
+    public = {k: v for k, v in ex.record.items() if k != "body_bytes"}
+    ex.send(200, json.dumps(public, ensure_ascii=False).encode("utf-8"),
+            [("Content-Type", "application/json; charset=utf-8")])

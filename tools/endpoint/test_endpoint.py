@@ -1,0 +1,187 @@
+"""Checks of the test endpoint itself: files, fault modes, the record, start and stop."""
+
+import http.client
+import json
+import os
+import socket
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import unittest
+import urllib.parse
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+import endpoint  # noqa: E402
+import routes  # noqa: E402
+
+
+def raw_exchange(port, request_bytes):
+    """Sends request_bytes as they are and returns everything the server sends until it closes."""
+    with socket.create_connection(("127.0.0.1", port), timeout=10) as s:
+        s.sendall(request_bytes)
+        chunks = []
+        while True:
+            data = s.recv(65536)
+            if not data:
+                break
+            chunks.append(data)
+    head, _, body = b"".join(chunks).partition(b"\r\n\r\n")
+    return head.decode("latin-1"), body
+
+
+class EndpointTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.root = tempfile.TemporaryDirectory()
+        os.makedirs(os.path.join(cls.root.name, "lolbf", "pf"))
+        with open(os.path.join(cls.root.name, "lolbf", "pf", "悍警巨魔.zip"), "wb") as f:
+            f.write(b"PK\x03\x04zip")
+        with open(os.path.join(cls.root.name, "plain.txt"), "wb") as f:
+            f.write(b"hello")
+        cls.server = endpoint.make_server(0, cls.root.name)
+        cls.port = cls.server.server_address[1]
+        cls.thread = threading.Thread(target=cls.server.serve_forever, daemon=True)
+        cls.thread.start()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.server.shutdown()
+        cls.server.server_close()
+        cls.root.cleanup()
+
+    def get(self, path, version="HTTP/1.0", headers=()):
+        lines = [f"GET {path} {version}", "Host: 127.0.0.1"] + [f"{n}: {v}" for n, v in headers]
+        return raw_exchange(self.port, ("\r\n".join(lines) + "\r\n\r\n").encode("latin-1"))
+
+    def test_files_by_utf8_percent_encoded_and_gbk_paths(self):
+        quoted = urllib.parse.quote("/lolbf/pf/悍警巨魔.zip")
+        head, body = self.get(quoted)
+        self.assertIn("200", head.splitlines()[0])
+        self.assertEqual(body, b"PK\x03\x04zip")
+        raw = "/lolbf/pf/悍警巨魔.zip".encode("gbk")
+        raw_exchange(self.port, b"GET " + raw + b"?gbk HTTP/1.0\r\n\r\n")
+        seen = json.loads(self.get("/__requests?path=" + quoted)[1])
+        escaped = "".join("%%%02X" % b for b in "悍警巨魔".encode("gbk"))
+        self.assertEqual(seen[-1]["target"], f"/lolbf/pf/{escaped}.zip?gbk")
+        gbk = urllib.parse.quote("/lolbf/pf/悍警巨魔.zip".encode("gbk"))
+        self.assertEqual(self.get(gbk)[1], b"PK\x03\x04zip")
+        # Raw UTF-8 bytes in the request line, as some clients send them.
+        head, body = raw_exchange(
+            self.port, "GET /lolbf/pf/悍警巨魔.zip HTTP/1.0\r\n\r\n".encode("utf-8"))
+        self.assertEqual(body, b"PK\x03\x04zip")
+
+    def test_missing_file_and_escape_attempt(self):
+        head, body = self.get("/nothing.here")
+        self.assertTrue(head.startswith("HTTP/1.0 404"))
+        self.assertIn(b"<html>", body)
+        head, _ = self.get("/../../etc/passwd")
+        self.assertNotIn("200", head.splitlines()[0])
+
+    def test_status_page_has_html_body_and_length(self):
+        head, body = self.get("/fault/status/404")
+        self.assertTrue(head.startswith("HTTP/1.0 404"))
+        self.assertIn(f"Content-Length: {len(body)}", head)
+        self.assertIn(b"404", body)
+
+    def test_no_length_body_ends_with_the_connection(self):
+        head, body = self.get("/fault/no-length/100000")
+        self.assertNotIn("Content-Length", head)
+        self.assertEqual(body, routes.pattern_bytes(0, 100000))
+
+    def test_redirect(self):
+        head, _ = self.get("/fault/redirect/302/plain.txt?a=1")
+        self.assertTrue(head.startswith("HTTP/1.0 302"))
+        self.assertIn("Location: /plain.txt?a=1", head)
+
+    def test_slow_first_byte(self):
+        start = time.monotonic()
+        _, body = self.get("/fault/slow/300/plain.txt")
+        self.assertGreaterEqual(time.monotonic() - start, 0.3)
+        self.assertEqual(body, b"hello")
+
+    def test_drop_sends_half_of_what_it_promised(self):
+        head, body = self.get("/fault/drop/1000")
+        self.assertIn("Content-Length: 1000", head)
+        self.assertEqual(body, routes.pattern_bytes(0, 500))
+
+    def test_pattern_sizes_and_content(self):
+        head, body = self.get("/fault/pattern/3m")
+        self.assertIn(f"Content-Length: {3 << 20}", head)
+        self.assertEqual(len(body), 3 << 20)
+        self.assertEqual(body[:70000], routes.pattern_bytes(0, 70000))
+        # Block boundaries shift every byte by one.
+        self.assertEqual(body[65536], (body[0] + 1) & 0xFF)
+        self.assertEqual(routes.pattern_bytes(65530, 12), body[65530:65542])
+        self.assertIn("400", self.get("/fault/pattern/lots")[0].splitlines()[0])
+
+    def test_empty_body(self):
+        head, body = self.get("/fault/empty")
+        self.assertIn("Content-Length: 0", head)
+        self.assertEqual(body, b"")
+
+    def test_length_header_verbatim(self):
+        head, body = self.get("/fault/length/-5/10")
+        self.assertIn("Content-Length: -5", head)
+        self.assertEqual(body, routes.pattern_bytes(0, 10))
+
+    def test_record_keeps_order_case_version_and_body(self):
+        path = "/record/check-%d" % time.monotonic_ns()
+        self.get(path, "HTTP/1.0", [("User-Agent", "UA x"), ("accept", "*/*"), ("X-Two", "2")])
+        conn = http.client.HTTPConnection("127.0.0.1", self.port, timeout=10)
+        conn.request("POST", path, body=b"a=1&b=2", headers={"Content-Type": "text/plain"})
+        conn.getresponse().read()
+        conn.close()
+        _, body = self.get("/__requests?path=" + urllib.parse.quote(path))
+        found = json.loads(body)
+        self.assertEqual([r["method"] for r in found], ["GET", "POST"])
+        self.assertEqual(found[0]["version"], "HTTP/1.0")
+        self.assertEqual([n for n, _ in found[0]["headers"]],
+                         ["Host", "User-Agent", "accept", "X-Two"])
+        self.assertEqual(found[1]["version"], "HTTP/1.1")
+        self.assertEqual(found[1]["body"], "a=1&b=2")
+        _, raw = self.get("/__requests?format=raw&path=" + urllib.parse.quote(path))
+        self.assertTrue(raw.startswith(
+            f"GET {path} HTTP/1.0\r\nHost: 127.0.0.1\r\nUser-Agent: UA x\r\n".encode()))
+
+    def test_record_file_and_reset(self):
+        with tempfile.TemporaryDirectory() as d:
+            record = os.path.join(d, "requests.jsonl")
+            server = endpoint.make_server(0, self.root.name, record)
+            threading.Thread(target=server.serve_forever, daemon=True).start()
+            try:
+                port = server.server_address[1]
+                raw_exchange(port, b"GET /plain.txt HTTP/1.0\r\n\r\n")
+                raw_exchange(port, b"GET /__reset HTTP/1.0\r\n\r\n")
+                _, body = raw_exchange(port, b"GET /__requests HTTP/1.0\r\n\r\n")
+                self.assertEqual(json.loads(body), [])
+                with open(record, encoding="utf-8") as f:
+                    lines = [json.loads(line) for line in f]
+                self.assertEqual([r["path"] for r in lines], ["/plain.txt"])
+            finally:
+                server.shutdown()
+                server.server_close()
+
+    def test_background_start_and_stop(self):
+        with tempfile.TemporaryDirectory() as state:
+            script = os.path.join(HERE, "endpoint.py")
+            out = subprocess.run(
+                [sys.executable, script, "--background", "--port", "0", "--root",
+                 self.root.name, "--state-dir", state],
+                capture_output=True, text=True, timeout=30)
+            self.assertEqual(out.returncode, 0, out.stderr)
+            port = int(out.stdout.strip())
+            pid = int(endpoint._read(os.path.join(state, "pid")))
+            self.assertEqual(raw_exchange(port, b"GET /plain.txt HTTP/1.0\r\n\r\n")[1], b"hello")
+            subprocess.run([sys.executable, script, "--stop", "--state-dir", state],
+                           check=True, timeout=30)
+            self.assertFalse(os.path.exists(os.path.join(state, "port")))
+            with self.assertRaises(OSError):
+                socket.create_connection(("127.0.0.1", port), timeout=2).close()
+            self.assertFalse(endpoint._is_ours(pid, state))
+
+
+if __name__ == "__main__":
+    unittest.main()
