@@ -22,24 +22,33 @@ constexpr ControlTemplate kControls[] = {
     LoadButton(kLoadButton1, "按钮1", 26),
     LoadButton(kLoadButton2, "按钮2", 184),
     LoadButton(kLoadButton3, "按钮3", 342),
-    u::Label(kReminderLabel, "标签1").At(27, 224, 336, 24).Caption(kReminderText).TextColour(0xff00ff),
+    u::Label(kReminderLabel, "标签1")
+        .At(27, 224, 336, 24)
+        .Caption(kReminderText)
+        .TextColour(0xff00ff),
 };
 
-constexpr WindowTemplate kSkinWindow = u::Window(kSkinWindowId, kSkinWindowUnit, "窗口1")
-                                           .At(50, 50, 484, 285)
-                                           .Border(2)
-                                           .ControlBox(true)
-                                           .MinButton(true)
-                                           .MaxButton(false)
-                                           .Position(1)
-                                           .Movable(true)
-                                           .Controls(kControls)
-                                           .On(kEventDestroying, &SkinWindowDestroying);
+// Built at first use: a sanitized build cannot fold a handler's address in a constant expression.
+WindowTemplate BuildSkinWindow() {
+  return u::Window(kSkinWindowId, kSkinWindowUnit, "窗口1")
+      .At(50, 50, 484, 285)
+      .Border(2)
+      .ControlBox(true)
+      .MinButton(true)
+      .MaxButton(false)
+      .Position(1)
+      .Movable(true)
+      .Controls(kControls)
+      .On(kEventDestroying, &SkinWindowDestroying);
+}
 
 }  // namespace
 
 void SkinWindowDestroying() { EmptySkinSlots(); }
 
-const WindowTemplate& SkinWindowTemplate() { return kSkinWindow; }
+const WindowTemplate& SkinWindowTemplate() {
+  static const WindowTemplate window = BuildSkinWindow();
+  return window;
+}
 
 }  // namespace lq
