@@ -9,6 +9,7 @@
 #include <cstring>
 #include <map>
 #include <stdexcept>
+#include <string_view>
 #include <utility>
 
 namespace lq::pictures::fixtures {
@@ -275,9 +276,8 @@ void PutPalette(Bytes& out, const std::vector<Rgb>& palette, int bits) {
 }  // namespace
 
 Bytes EncodeGif(const GifInput& input) {
-  Bytes out;
-  const char* signature = input.gif87a ? "GIF87a" : "GIF89a";
-  out.insert(out.end(), signature, signature + 6);      // signature and version
+  const std::string_view signature = input.gif87a ? "GIF87a" : "GIF89a";
+  Bytes out(signature.begin(), signature.end());        // signature and version
   Put16(out, input.width);                                // logical screen width
   Put16(out, input.height);                               // logical screen height
   const int global_bits = TableBits(input.global_palette.size());
