@@ -201,16 +201,25 @@ TEST(DemoContent, AFileForEveryCatalogueUrl) {
   }
   // Every preview path has its own picture.
   EXPECT_EQ(pictures.size(), 316u);
-  // "%20" stays in the file name, and the one package path ending in ".jpg" holds a zip too.
-  EXPECT_TRUE(std::filesystem::exists(scratch.path() / "lolbf/imgs/Shyvana%20_04.jpg"));
+  // "%20" is a space in the file name, as a server maps the request to a file, and the one
+  // package path ending in ".jpg" holds a zip too.
+  EXPECT_TRUE(std::filesystem::exists(scratch.path() / "lolbf/imgs/Shyvana _04.jpg"));
+  EXPECT_TRUE(std::filesystem::exists(scratch.path() /
+                                      "lolbf/pf/Rammus _1924d77bbcfb36087411fcf53d022a45.zip"));
   EXPECT_TRUE(ParseStoredZip(
       ReadFile(scratch.path() / "lolbf/pf/sejuani_bf5ccc045c6e82e6d13e0a67ad14b574.jpg")));
 }
 
-TEST(DemoContent, ContentPathOfForeignUrls) {
+TEST(DemoContent, ContentPathOf) {
   EXPECT_TRUE(ContentPathOf("/srv", "http://elsewhere.example/lolbf/imgs/Ekko_6.jpg").empty());
   EXPECT_EQ(ContentPathOf("/srv", DownloadUrl("/lolbf/imgs/Ekko_6.jpg").view()),
             std::filesystem::path("/srv/lolbf/imgs/Ekko_6.jpg"));
+  EXPECT_EQ(ContentPathOf("/srv", DownloadUrl("/a%20b%41").view()),
+            std::filesystem::path("/srv/a bA"));
+  // A "%" without two hexadecimal digits after it stays as it is.
+  EXPECT_EQ(ContentPathOf("/srv", DownloadUrl("/a%2").view()), std::filesystem::path("/srv/a%2"));
+  EXPECT_EQ(ContentPathOf("/srv", DownloadUrl("/a%zz%").view()),
+            std::filesystem::path("/srv/a%zz%"));
 }
 
 TEST(DemoContent, AnOutputThatCannotBeCreatedIsReported) {

@@ -31,6 +31,33 @@ bool WriteFile(const std::filesystem::path& path, const std::vector<std::uint8_t
   return true;
 }
 
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') {
+    return c - '0';
+  }
+  if (c >= 'a' && c <= 'f') {
+    return c - 'a' + 10;
+  }
+  if (c >= 'A' && c <= 'F') {
+    return c - 'A' + 10;
+  }
+  return -1;
+}
+
+// "%" and two hexadecimal digits become that byte; anything else stays as it is.
+std::string PercentDecode(std::string_view s) {
+  std::string out;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '%' && i + 2 < s.size() && HexValue(s[i + 1]) >= 0 && HexValue(s[i + 2]) >= 0) {
+      out += static_cast<char>(HexValue(s[i + 1]) * 16 + HexValue(s[i + 2]));
+      i += 2;
+    } else {
+      out += s[i];
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 std::vector<std::uint8_t> BuildSkinPackage(const ChampionEntry& entry, int slot) {
@@ -58,7 +85,7 @@ std::filesystem::path ContentPathOf(const std::filesystem::path& root, std::stri
   if (path.empty()) {
     return {};
   }
-  return root / std::filesystem::path(path.substr(1));
+  return root / std::filesystem::path(PercentDecode(path.substr(1)));
 }
 
 DemoContentResult GenerateDemoContent(const std::filesystem::path& root) {

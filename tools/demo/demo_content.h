@@ -1,6 +1,7 @@
 // Demo content for the local download endpoint: for every catalogue record a preview picture at its
-// preview path and a package at its package path, under one output directory (the URL path without
-// the host and its leading slash, taken byte for byte: "%20" stays in the file name).
+// preview path and a package at its package path, under one output directory. A URL's file is its
+// path without the host and the leading slash, percent-decoded as an HTTP server maps a request to
+// a file ("Shyvana%20_04.jpg" lies in "Shyvana _04.jpg").
 #pragma once
 
 #include <cstdint>
