@@ -6,8 +6,9 @@
     /web/long-headers/<n>    200 whose headers take about n bytes (default 6000), then
                              "Set-Cookie: z=9"
     /web/share/<variant>     the share page in UTF-8; variants below (SHARE_VARIANTS)
-    /web/last?path=P         the head of the last recorded request whose path is P, as the server
-                             read it, a blank line, then that request's body bytes; 404 without one
+    /web/last?path=P         the head of the last recorded request whose path is P (UTF-8 or GBK
+                             bytes, percent-encoded) as the server read it, a blank line, then
+                             that request's body bytes; 404 without one
 
 Requests in absolute form ("GET http://host/path HTTP/1.1", as a client sends them to a proxy)
 are answered like requests for their path and recorded with the absolute target, so the endpoint
@@ -17,6 +18,7 @@ also plays an HTTP proxy for any host name.
 import base64
 import os
 import sys
+import urllib.parse
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from routes import raw_head, route  # noqa: E402
@@ -45,6 +47,16 @@ SHARE_VARIANTS = {
 }
 
 
+def _text_of(raw):
+    """Bytes as UTF-8, else as GBK, else one character each (as the recorded paths are)."""
+    for encoding in ("utf-8", "gbk"):
+        try:
+            return raw.decode(encoding)
+        except UnicodeDecodeError:
+            pass
+    return raw.decode("latin-1")
+
+
 @route("/web/echo/")
 def echo(ex):
     ex.send(200, f"ok {ex.method}".encode("ascii"), [("Content-Type", "text/plain")])
@@ -52,9 +64,11 @@ def echo(ex):
 
 @route("/web/set-cookie/")
 def set_cookie(ex):
+    # Query bytes one character each, so that any bytes reach the header as they are.
+    query = urllib.parse.parse_qs(ex.raw_query, keep_blank_values=True, encoding="latin-1")
     headers = [("Content-Type", "text/plain")]
-    headers += [("Set-Cookie", v) for v in ex.query.get("c", [])]
-    headers += [("set-cookie", v) for v in ex.query.get("lc", [])]
+    headers += [("Set-Cookie", v) for v in query.get("c", [])]
+    headers += [("set-cookie", v) for v in query.get("lc", [])]
     ex.send(200, b"cookies", headers)
 
 
@@ -84,12 +98,14 @@ def share_page(ex):
 
 @route("/web/last")
 def last_request(ex):
-    path = ex.query.get("path", [None])[-1]
+    query = urllib.parse.parse_qs(ex.raw_query, keep_blank_values=True, encoding="latin-1")
+    path = _text_of(query.get("path", [""])[-1].encode("latin-1"))
     found = ex.endpoint.recorder.matching(path=path) if path else []
     if not found:
         ex.send(404, b"no such request", [("Content-Type", "text/plain")])
         return
     record = found[-1]
     # The head as the server read it: its text is the bytes of the request, one character each.
-    body = raw_head(record).encode("latin-1", "replace") + base64.b64decode(record["body_base64"])
-    ex.send(200, body, [("Content-Type", "application/octet-stream")])
+    head = raw_head(record).encode("latin-1", "replace")
+    ex.send(200, head + base64.b64decode(record["body_base64"]),
+            [("Content-Type", "application/octet-stream")])
