@@ -39,7 +39,6 @@ static_assert(sizeof(GifGraphicControl) == 4);
 
 constexpr std::uint8_t kImageSeparator = ',';
 constexpr std::uint8_t kExtensionIntroducer = '!';
-constexpr std::uint8_t kTrailer = ';';
 constexpr std::uint8_t kGraphicControlLabel = 0xf9;
 constexpr int kMaxLzwBits = 12;
 
@@ -257,7 +256,7 @@ std::optional<GifStream> ParseGif(std::span<const std::uint8_t> data) {
         pending.delay = control.delay;
       }
     } else {
-      break;  // the trailer, a zero byte, or anything else
+      break;  // the trailer ';', a zero byte, or anything else
     }
   }
   return stream;
