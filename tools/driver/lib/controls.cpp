@@ -1,0 +1,168 @@
+#include "tools/driver/lib/controls.h"
+
+#include <commctrl.h>
+
+namespace lq::driver {
+
+namespace {
+
+bool WaitForSelection(HWND tab, int index, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  while (SelectedTab(tab) != index) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
+// The item's rectangle in the tab's client area, read through a buffer in the program's process
+// (the message carries a pointer that must be valid there).
+std::optional<RECT> RemoteItemRect(const TargetProcess& process, HWND tab, int index) {
+  HANDLE h = process.handle();
+  void* remote = VirtualAllocEx(h, nullptr, sizeof(RECT), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  if (!remote) return std::nullopt;
+  std::optional<RECT> rect;
+  DWORD_PTR ok = 0;
+  if (SendMessageTimeoutW(tab, TCM_GETITEMRECT, static_cast<WPARAM>(index),
+                          reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 3000, &ok) &&
+      ok) {
+    RECT r{};
+    SIZE_T read = 0;
+    if (ReadProcessMemory(h, remote, &r, sizeof(r), &read) && read == sizeof(r)) rect = r;
+  }
+  VirtualFreeEx(h, remote, 0, MEM_RELEASE);
+  return rect;
+}
+
+}  // namespace
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[256] = {};
+  const int n = GetClassNameW(window, name, 256);
+  return std::wstring(name, n > 0 ? static_cast<std::size_t>(n) : 0);
+}
+
+std::uint32_t ControlId(HWND window) {
+  return static_cast<std::uint32_t>(GetWindowLongPtrW(window, GWLP_ID));
+}
+
+std::optional<std::wstring> ReadText(HWND window, UINT timeoutMs) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &length)) {
+    return std::nullopt;
+  }
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                           SMTO_ABORTIFHUNG, timeoutMs, &copied)) {
+    return std::nullopt;
+  }
+  text.resize(copied < text.size() ? copied : text.size() - 1);
+  return text;
+}
+
+bool WriteText(HWND window, const std::wstring& text, UINT timeoutMs) {
+  DWORD_PTR ok = 0;
+  return SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                             SMTO_ABORTIFHUNG, timeoutMs, &ok) != 0 &&
+         ok != 0;
+}
+
+std::vector<HWND> Descendants(HWND top) {
+  std::vector<HWND> found;
+  EnumChildWindows(
+      top,
+      [](HWND w, LPARAM p) -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(p)->push_back(w);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+HWND FindControl(const std::vector<HWND>& tops, std::uint32_t id) {
+  for (HWND top : tops) {
+    for (HWND child : Descendants(top)) {
+      if (ControlId(child) == id) return child;
+    }
+  }
+  return nullptr;
+}
+
+bool ShownToUser(HWND window) { return IsWindowVisible(window) != FALSE; }
+
+bool Usable(HWND window) {
+  return IsWindowEnabled(window) && IsWindowEnabled(GetAncestor(window, GA_ROOT));
+}
+
+void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
+
+void CloseAsUser(HWND window) { PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0); }
+
+bool PostTrayAction(HWND window, int action) {
+  LPARAM mouse = 0;
+  switch (action) {
+    case 1:
+      mouse = WM_LBUTTONUP;
+      break;
+    case 2:
+      mouse = WM_LBUTTONDBLCLK;
+      break;
+    case 3:
+      mouse = WM_RBUTTONUP;
+      break;
+    default:
+      return false;
+  }
+  return PostMessageW(window, kTrayCallbackMessage, kTrayIconId, mouse) != FALSE;
+}
+
+int SelectedTab(HWND tab) {
+  DWORD_PTR index = 0;
+  if (!SendMessageTimeoutW(tab, TCM_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 3000, &index)) return -1;
+  return static_cast<int>(static_cast<LRESULT>(index));
+}
+
+int TabCount(HWND tab) {
+  DWORD_PTR count = 0;
+  if (!SendMessageTimeoutW(tab, TCM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, 3000, &count)) return -1;
+  return static_cast<int>(count);
+}
+
+bool SelectTab(const TargetProcess& process, HWND tab, int index, std::string* how) {
+  const int count = TabCount(tab);
+  if (index < 0 || index >= count) {
+    if (how) *how = "the tab control has " + std::to_string(count) + " pages";
+    return false;
+  }
+  if (SelectedTab(tab) == index) {
+    if (how) *how = "already selected";
+    return true;
+  }
+  if (auto rect = RemoteItemRect(process, tab, index)) {
+    const LPARAM at = MAKELPARAM((rect->left + rect->right) / 2, (rect->top + rect->bottom) / 2);
+    PostMessageW(tab, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(tab, WM_LBUTTONUP, 0, at);
+    if (WaitForSelection(tab, index, 2000)) {
+      if (how) *how = "mouse click on the tab";
+      return true;
+    }
+  }
+  // Arrow keys move the selection one page at a time, with the same notifications.
+  const int current = SelectedTab(tab);
+  if (current >= 0) {
+    const WPARAM key = index > current ? VK_RIGHT : VK_LEFT;
+    for (int i = 0; i < (index > current ? index - current : current - index); ++i) {
+      PostMessageW(tab, WM_KEYDOWN, key, 1);
+      PostMessageW(tab, WM_KEYUP, key, 0xC0000001);
+    }
+    if (WaitForSelection(tab, index, 2000)) {
+      if (how) *how = "arrow keys";
+      return true;
+    }
+  }
+  if (how) *how = "neither a click nor arrow keys selected the page";
+  return false;
+}
+
+}  // namespace lq::driver

@@ -1,0 +1,161 @@
+// The driver against its test program: the scenario runner, the library calls an end-to-end test
+// makes, failure messages and the command-line program.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "tests/support/endpoint_client.h"
+#include "tools/driver/lib/controls.h"
+#include "tools/driver/lib/message_boxes.h"
+#include "tools/driver/lib/scenario.h"
+#include "tools/driver/lib/target_process.h"
+#include "tools/driver/lib/wide.h"
+
+namespace lq::driver {
+namespace {
+
+std::string U8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
+
+std::string AppPath() { return test::HostPath(LQ_DRIVER_TESTAPP); }
+
+std::wstring Scenario(const char* name) {
+  return Utf8ToWide(test::HostPath(std::string(LQ_DRIVER_SCENARIOS) + "/" + name));
+}
+
+ScenarioOptions Options(std::vector<std::string>* log = nullptr) {
+  ScenarioOptions o;
+  o.variables["APP"] = AppPath();
+  if (log) o.log = [log](const std::string& line) { log->push_back(line); };
+  return o;
+}
+
+constexpr std::uint32_t kEdit = 0x16000001, kShowButton = 0x16000002, kResult = 0x16000003;
+
+TEST(DriverScenario, WalksTheTestProgram) {
+  std::vector<std::string> log;
+  const ScenarioResult r = RunScenarioFile(Scenario("selftest.txt"), Options(&log));
+  ASSERT_TRUE(r.passed) << r.message;
+  // Tab pages are selected by a click on the tab, located through the program's memory.
+  EXPECT_NE(std::find(log.begin(), log.end(), "  (mouse click on the tab)"), log.end());
+}
+
+TEST(DriverScenario, HiddenWindowStillTakesTrayActions) {
+  const ScenarioResult r = RunScenarioFile(Scenario("hide_on_close.txt"), Options());
+  EXPECT_TRUE(r.passed) << r.message;
+}
+
+TEST(DriverScenario, FailureNamesTheLineAndWhatWasSeen) {
+  ScenarioOptions o = Options();
+  o.source_name = "inline";
+  const ScenarioResult r = RunScenario(U8(u8"# a comment\n"
+                                          u8"start ${APP}\n"
+                                          u8"\n"
+                                          u8"wait-window title=\"驱动测试窗口\"\n"
+                                          u8"expect-text 0x16000001 \"别的\" timeout=300\n"
+                                          u8"close\n"),
+                                       o);
+  EXPECT_FALSE(r.passed);
+  EXPECT_EQ(r.failed_line, 5);
+  EXPECT_EQ(r.message.rfind("inline:5: expect-text 0x16000001", 0), 0u) << r.message;
+  EXPECT_NE(r.message.find(U8(u8"the text is \"初始文字\"")), std::string::npos) << r.message;
+}
+
+TEST(DriverScenario, BadStepsFailClearly) {
+  struct Case {
+    const char* text;
+    const char* reason;
+  } cases[] = {
+      {"frobnicate 1", "unknown step frobnicate"},
+      {"click 0x1", "no program"},
+      {"start ${NOPE}", "unknown variable ${NOPE}"},
+      {"start Z:\\no\\such\\program.exe", "starting the program failed"},
+      {"expect-text \"x", "unclosed quote"},
+  };
+  for (const Case& c : cases) {
+    const ScenarioResult r = RunScenario(c.text, Options());
+    EXPECT_FALSE(r.passed) << c.text;
+    EXPECT_EQ(r.failed_line, 1) << c.text;
+    EXPECT_NE(r.message.find(c.reason), std::string::npos) << r.message;
+  }
+}
+
+TEST(DriverLibrary, DrivesTheProgramFromCpp) {
+  std::string error;
+  auto app = TargetProcess::Start(Utf8ToWide(AppPath()), L"--exit-code 5", L"", &error);
+  ASSERT_TRUE(app) << error;
+  HWND edit = nullptr;
+  for (int i = 0; i < 200 && !edit; ++i, Sleep(50))
+    edit = FindControl(app->TopLevelWindows(), kEdit);
+  ASSERT_TRUE(edit);
+  EXPECT_EQ(ReadText(edit), L"初始文字");
+  ASSERT_TRUE(WriteText(edit, L"第一行"));
+  Click(FindControl(app->TopLevelWindows(), kShowButton));
+  std::vector<MessageBoxView> boxes;
+  for (int i = 0; i < 200 && boxes.empty(); ++i, Sleep(50)) boxes = OpenMessageBoxes(*app);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, L"第一行");
+  EXPECT_EQ(boxes[0].caption, L"信息：");
+  EXPECT_FALSE(PressMessageBoxButton(boxes[0].box, IDNO));
+  EXPECT_TRUE(PressMessageBoxButton(boxes[0].box, IDOK));
+  HWND result = FindControl(app->TopLevelWindows(), kResult);
+  for (int i = 0; i < 200 && ReadText(result) != L"已确认"; ++i) Sleep(50);
+  EXPECT_EQ(ReadText(result), L"已确认");
+  CloseAsUser(GetAncestor(edit, GA_ROOT));
+  EXPECT_EQ(app->WaitExit(10000), 5u);
+}
+
+TEST(DriverLibrary, AttachedProgramIsNeverEnded) {
+  STARTUPINFOW si{};
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi{};
+  std::wstring command = L"\"" + Utf8ToWide(AppPath()) + L"\" --exit-code 4";
+  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &si, &pi));
+  CloseHandle(pi.hThread);
+  WaitForInputIdle(pi.hProcess, 10000);
+  {
+    std::string error;
+    auto attached = TargetProcess::Attach(pi.dwProcessId, &error);
+    ASSERT_TRUE(attached) << error;
+    EXPECT_FALSE(attached->Terminate());
+    HWND edit = nullptr;
+    for (int i = 0; i < 200 && !edit; ++i, Sleep(50)) {
+      edit = FindControl(attached->TopLevelWindows(), kEdit);
+    }
+    ASSERT_TRUE(edit);
+  }
+  EXPECT_EQ(WaitForSingleObject(pi.hProcess, 300), static_cast<DWORD>(WAIT_TIMEOUT));
+  std::string error;
+  auto again = TargetProcess::Attach(pi.dwProcessId, &error);
+  ASSERT_TRUE(again);
+  for (HWND w : again->TopLevelWindows()) {
+    if (ClassOf(w) == L"LqDriverTestApp") CloseAsUser(w);
+  }
+  EXPECT_EQ(again->WaitExit(10000), 4u);
+  CloseHandle(pi.hProcess);
+}
+
+DWORD RunDriver(const std::wstring& scenario) {
+  std::wstring command = L"\"" + Utf8ToWide(test::HostPath(LQ_DRIVER_EXE)) + L"\" \"" + scenario +
+                         L"\" --quiet --set APP=\"" + Utf8ToWide(AppPath()) + L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                      &pi)) {
+    return 0xFFFF;
+  }
+  CloseHandle(pi.hThread);
+  WaitForSingleObject(pi.hProcess, 90000);
+  DWORD code = 0xFFFF;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hProcess);
+  return code;
+}
+
+TEST(DriverProgram, ExitCodeTellsPassOrFail) {
+  EXPECT_EQ(RunDriver(Scenario("hide_on_close.txt")), 0u);
+  EXPECT_EQ(RunDriver(Scenario("no_such_scenario.txt")), 1u);
+}
+
+}  // namespace
+}  // namespace lq::driver
