@@ -1,0 +1,293 @@
+#include "skins/zip_check.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+namespace lq {
+namespace {
+
+constexpr std::uint32_t kLocalHeaderSignature = 0x04034b50;
+constexpr std::uint32_t kCentralHeaderSignature = 0x02014b50;
+constexpr std::uint32_t kEndRecordSignature = 0x06054b50;
+constexpr std::uint32_t kZip64LocatorSignature = 0x07064b50;
+constexpr std::uint32_t kZip64EndRecordSignature = 0x06064b50;
+
+constexpr std::uint64_t kLocalHeaderSize = 30;
+constexpr std::uint64_t kCentralHeaderSize = 46;
+constexpr std::uint64_t kEndRecordSize = 22;
+constexpr std::uint64_t kZip64LocatorSize = 20;
+constexpr std::uint64_t kZip64EndRecordSize = 56;
+constexpr std::uint64_t kMaxCommentSize = 0xffff;
+
+// Little-endian fields.
+std::uint16_t U16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
+std::uint32_t U32(const std::uint8_t* p) {
+  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+std::uint64_t U64(const std::uint8_t* p) {
+  return static_cast<std::uint64_t>(U32(p)) | static_cast<std::uint64_t>(U32(p + 4)) << 32;
+}
+
+// The archive's layout as its end records tell it.
+struct Directory {
+  std::uint64_t offset = 0;  // of the central directory
+  std::uint64_t size = 0;
+  std::uint64_t entries = 0;
+  std::uint64_t limit = 0;  // where the central directory must have ended
+};
+
+class Checker {
+ public:
+  explicit Checker(ZipBytes& bytes) : bytes_(bytes), size_(bytes.size()) {}
+
+  ZipVerdict Run() {
+    if (size_ == 0) {
+      return ZipVerdict::kEmpty;
+    }
+    if (size_ < 4) {
+      return ZipVerdict::kNoLocalHeader;
+    }
+    if (!Read(0, std::span(head_).first(std::min<std::size_t>(head_.size(), size_)))) {
+      return ZipVerdict::kUnreadable;
+    }
+    if (U32(head_.data()) != kLocalHeaderSignature) {
+      return ZipVerdict::kNoLocalHeader;
+    }
+    if (size_ < kLocalHeaderSize + kEndRecordSize) {
+      return ZipVerdict::kNoEndRecord;
+    }
+    const std::vector<std::uint64_t> ends = FindEndRecords();
+    if (failed_) {
+      return ZipVerdict::kUnreadable;
+    }
+    if (ends.empty()) {
+      return ZipVerdict::kNoEndRecord;
+    }
+    // A comment may hold bytes that look like an end record: the last record that describes a
+    // whole archive counts; when none does, the verdict on the last one found.
+    std::optional<ZipVerdict> first_verdict;
+    for (std::uint64_t end : ends) {
+      const ZipVerdict v = CheckFrom(end);
+      if (v == ZipVerdict::kArchive || v == ZipVerdict::kUnreadable) {
+        return v;
+      }
+      if (!first_verdict) {
+        first_verdict = v;
+      }
+    }
+    return *first_verdict;
+  }
+
+ private:
+  bool Read(std::uint64_t offset, std::span<std::uint8_t> out) {
+    if (offset > size_ || out.size() > size_ - offset || !bytes_.ReadAt(offset, out)) {
+      failed_ = true;
+      return false;
+    }
+    return true;
+  }
+
+  // The end records whose comment reaches exactly to the end of the bytes, the last first.
+  std::vector<std::uint64_t> FindEndRecords() {
+    std::vector<std::uint64_t> found;
+    const std::uint64_t span = std::min(size_, kEndRecordSize + kMaxCommentSize);
+    tail_offset_ = size_ - span;
+    tail_.resize(static_cast<std::size_t>(span));
+    if (!Read(tail_offset_, tail_)) {
+      return found;
+    }
+    for (std::size_t at = tail_.size() - kEndRecordSize + 1; at-- > 0;) {
+      const std::uint8_t* p = tail_.data() + at;
+      if (U32(p) == kEndRecordSignature && at + kEndRecordSize + U16(p + 20) == tail_.size()) {
+        found.push_back(tail_offset_ + at);
+      }
+    }
+    return found;
+  }
+
+  ZipVerdict CheckFrom(std::uint64_t end) {
+    Directory directory;
+    const ZipVerdict layout = ReadLayout(end, directory);
+    if (layout != ZipVerdict::kArchive) {
+      return failed_ ? ZipVerdict::kUnreadable : layout;
+    }
+    const ZipVerdict walk = WalkCentralDirectory(directory);
+    return failed_ ? ZipVerdict::kUnreadable : walk;
+  }
+
+  ZipVerdict ReadLayout(std::uint64_t end, Directory& d) {
+    const std::uint8_t* r = tail_.data() + (end - tail_offset_);
+    const std::uint16_t disk = U16(r + 4);
+    const std::uint16_t directory_disk = U16(r + 6);
+    const std::uint16_t entries_here = U16(r + 8);
+    const std::uint16_t entries = U16(r + 10);
+    const std::uint32_t size = U32(r + 12);
+    const std::uint32_t offset = U32(r + 16);
+    const bool zip64 = entries == 0xffff || size == 0xffffffff || offset == 0xffffffff;
+    if (!zip64) {
+      if (disk != 0 || directory_disk != 0 || entries_here != entries) {
+        return ZipVerdict::kBadEndRecord;
+      }
+      d = {offset, size, entries, end};
+    } else {
+      const ZipVerdict v = ReadZip64Layout(end, d);
+      if (v != ZipVerdict::kArchive) {
+        return v;
+      }
+    }
+    if (d.entries == 0 || d.size < kCentralHeaderSize) {
+      return ZipVerdict::kBadCentralDirectory;
+    }
+    // Local data comes first: at least one local header before the central directory.
+    if (d.offset < kLocalHeaderSize || d.offset > d.limit || d.size > d.limit - d.offset) {
+      return ZipVerdict::kBadCentralDirectory;
+    }
+    const std::uint64_t first_local =
+        kLocalHeaderSize + U16(head_.data() + 26) + U16(head_.data() + 28);
+    if (first_local > d.offset) {
+      return ZipVerdict::kBadCentralDirectory;
+    }
+    return ZipVerdict::kArchive;
+  }
+
+  ZipVerdict ReadZip64Layout(std::uint64_t end, Directory& d) {
+    if (end < kZip64LocatorSize) {
+      return ZipVerdict::kBadEndRecord;
+    }
+    const std::uint64_t locator_at = end - kZip64LocatorSize;
+    std::array<std::uint8_t, kZip64LocatorSize> locator{};
+    if (!Read(locator_at, locator)) {
+      return ZipVerdict::kUnreadable;
+    }
+    if (U32(locator.data()) != kZip64LocatorSignature || U32(locator.data() + 4) != 0 ||
+        U32(locator.data() + 16) != 1) {
+      return ZipVerdict::kBadEndRecord;
+    }
+    const std::uint64_t record_at = U64(locator.data() + 8);
+    if (record_at > locator_at || locator_at - record_at < kZip64EndRecordSize) {
+      return ZipVerdict::kBadEndRecord;
+    }
+    std::array<std::uint8_t, kZip64EndRecordSize> record{};
+    if (!Read(record_at, record)) {
+      return ZipVerdict::kUnreadable;
+    }
+    const std::uint8_t* r = record.data();
+    if (U32(r) != kZip64EndRecordSignature || U64(r + 4) < kZip64EndRecordSize - 12 ||
+        U64(r + 4) > locator_at - record_at - 12 || U32(r + 16) != 0 || U32(r + 20) != 0 ||
+        U64(r + 24) != U64(r + 32)) {
+      return ZipVerdict::kBadEndRecord;
+    }
+    d = {U64(r + 48), U64(r + 40), U64(r + 32), record_at};
+    return ZipVerdict::kArchive;
+  }
+
+  // Every entry of the central directory is a central header that fits inside it and names a
+  // local header before it; the entries fill the directory exactly.
+  ZipVerdict WalkCentralDirectory(const Directory& d) {
+    const std::uint64_t end = d.offset + d.size;
+    std::uint64_t at = d.offset;
+    std::uint64_t count = 0;
+    std::array<std::uint8_t, kCentralHeaderSize> h{};
+    while (at < end) {
+      if (end - at < kCentralHeaderSize) {
+        return ZipVerdict::kBadCentralDirectory;
+      }
+      if (!ReadBuffered(at, h)) {
+        return ZipVerdict::kUnreadable;
+      }
+      if (U32(h.data()) != kCentralHeaderSignature) {
+        return ZipVerdict::kBadCentralDirectory;
+      }
+      const std::uint64_t length =
+          kCentralHeaderSize + U16(h.data() + 28) + U16(h.data() + 30) + U16(h.data() + 32);
+      const std::uint32_t local = U32(h.data() + 42);
+      if (length > end - at || (local != 0xffffffff && local >= d.offset)) {
+        return ZipVerdict::kBadCentralDirectory;
+      }
+      at += length;
+      ++count;
+    }
+    if (count != d.entries) {
+      return ZipVerdict::kBadCentralDirectory;
+    }
+    return ZipVerdict::kArchive;
+  }
+
+  // Reads through a window of the directory, so many small headers cost few reads.
+  bool ReadBuffered(std::uint64_t offset, std::span<std::uint8_t> out) {
+    if (offset < window_offset_ || offset + out.size() > window_offset_ + window_.size()) {
+      const std::uint64_t n = std::min<std::uint64_t>(kWindowSize, size_ - offset);
+      if (n < out.size()) {
+        failed_ = true;
+        return false;
+      }
+      window_.resize(static_cast<std::size_t>(n));
+      window_offset_ = offset;
+      if (!Read(offset, window_)) {
+        window_.clear();
+        return false;
+      }
+    }
+    std::memcpy(out.data(), window_.data() + (offset - window_offset_), out.size());
+    return true;
+  }
+
+  static constexpr std::uint64_t kWindowSize = 1 << 16;
+
+  ZipBytes& bytes_;
+  const std::uint64_t size_;
+  bool failed_ = false;
+  std::array<std::uint8_t, kLocalHeaderSize> head_{};
+  std::vector<std::uint8_t> tail_;
+  std::uint64_t tail_offset_ = 0;
+  std::vector<std::uint8_t> window_;
+  std::uint64_t window_offset_ = 0;
+};
+
+class MemoryBytes final : public ZipBytes {
+ public:
+  explicit MemoryBytes(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+  std::uint64_t size() const override { return bytes_.size(); }
+  bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
+    std::memcpy(out.data(), bytes_.data() + offset, out.size());
+    return true;
+  }
+
+ private:
+  std::span<const std::uint8_t> bytes_;
+};
+
+}  // namespace
+
+std::string_view ZipVerdictName(ZipVerdict verdict) {
+  switch (verdict) {
+    case ZipVerdict::kArchive:
+      return "archive";
+    case ZipVerdict::kEmpty:
+      return "empty";
+    case ZipVerdict::kNoLocalHeader:
+      return "no local header";
+    case ZipVerdict::kNoEndRecord:
+      return "no end record";
+    case ZipVerdict::kBadEndRecord:
+      return "bad end record";
+    case ZipVerdict::kBadCentralDirectory:
+      return "bad central directory";
+    case ZipVerdict::kUnreadable:
+      return "unreadable";
+  }
+  return "?";
+}
+
+ZipVerdict CheckZipArchive(ZipBytes& bytes) { return Checker(bytes).Run(); }
+
+ZipVerdict CheckZipArchive(std::span<const std::uint8_t> bytes) {
+  MemoryBytes memory(bytes);
+  return CheckZipArchive(memory);
+}
+
+}  // namespace lq
