@@ -1,0 +1,36 @@
+// The GBK character rule shared by every character-aware command: a byte of 0x80 or above starts
+// a two-byte character, which is always stepped over whole; a lead byte that is the last byte of
+// the text (directly before the terminating zero) ends the scan.
+#pragma once
+
+#include <cstddef>
+
+namespace lq::gbk {
+
+inline bool IsLeadByte(unsigned char b) { return b >= 0x80; }
+
+// Bytes of the character starting at offset i of a text of `length` bytes (i < length): 2 for a
+// lead byte, 1 for any other byte and for a lead byte that is the text's last byte.
+inline std::size_t CharLength(const unsigned char* s, std::size_t i, std::size_t length) {
+  return IsLeadByte(s[i]) && i + 1 < length ? 2 : 1;
+}
+
+// The full-width space of GBK, A1 A1; the other space is the byte 0x20.
+inline constexpr unsigned char kFullWidthSpaceByte = 0xA1;
+
+// Length of the space starting at offset i (0x20 or A1 A1), or 0 when none starts there.
+inline std::size_t SpaceLength(const unsigned char* s, std::size_t i, std::size_t length) {
+  if (s[i] == 0x20) return 1;
+  if (s[i] == kFullWidthSpaceByte && i + 1 < length && s[i + 1] == kFullWidthSpaceByte) return 2;
+  return 0;
+}
+
+inline unsigned char AsciiLower(unsigned char b) {
+  return b >= 'A' && b <= 'Z' ? static_cast<unsigned char>(b + ('a' - 'A')) : b;
+}
+inline unsigned char AsciiUpper(unsigned char b) {
+  return b >= 'a' && b <= 'z' ? static_cast<unsigned char>(b - ('a' - 'A')) : b;
+}
+inline bool IsAsciiLetter(unsigned char b) { return AsciiLower(b) != AsciiUpper(b); }
+
+}  // namespace lq::gbk
