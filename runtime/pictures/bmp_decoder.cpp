@@ -92,7 +92,7 @@ std::optional<Picture> DecodeBmp(Bytes data) {
   picture.height = static_cast<std::int32_t>(height);
   picture.layout = PixelLayout::kBgr24BottomUp;
   picture.stride = DibStride(width, 24);
-  picture.pixels.resize(static_cast<std::size_t>(picture.stride) * picture.height);
+  picture.pixels.resize(static_cast<std::size_t>(picture.stride) * picture.height, 0);
 
   const std::uint8_t* source = data.data() + reader.position();
   for (std::int64_t row = 0; row < height; ++row, source += file_stride) {

@@ -8,6 +8,8 @@
 #include <span>
 #include <vector>
 
+#include "runtime/pictures/pixel_buffer.h"
+
 namespace lq::pictures {
 
 struct GifFrame {
@@ -57,7 +59,7 @@ class GifCanvas {
   const GifStream& stream() const { return stream_; }
   std::int32_t width() const { return stream_.width; }
   std::int32_t height() const { return stream_.height; }
-  const std::vector<std::uint8_t>& pixels() const { return pixels_; }
+  const PixelBuffer& pixels() const { return pixels_; }
 
  private:
   struct Area {
@@ -68,7 +70,7 @@ class GifCanvas {
 
   std::span<const std::uint8_t> data_;
   GifStream stream_;
-  std::vector<std::uint8_t> pixels_;
+  PixelBuffer pixels_;
   std::vector<std::uint8_t> saved_;
   std::optional<Area> saved_area_;
 };

@@ -7,6 +7,7 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "runtime/pictures/decoders.h"
@@ -36,7 +37,7 @@ void EmitMessage(j_common_ptr cinfo, int level) {
 void OutputNothing(j_common_ptr) {}
 
 struct Output {
-  std::vector<std::uint8_t> pixels;
+  PixelBuffer pixels;
   std::vector<JSAMPROW> rows;
   std::vector<std::uint8_t> cmyk_row;
   std::int32_t width = 0;
@@ -85,11 +86,13 @@ bool Decompress(jpeg_decompress_struct* cinfo, Bytes data, Output* out) {
   out->width = static_cast<std::int32_t>(cinfo->output_width);
   out->height = static_cast<std::int32_t>(cinfo->output_height);
   out->stride = DibStride(out->width, 24);
-  out->pixels.resize(static_cast<std::size_t>(out->stride) * out->height);
-  // Bottom row first: scanline y goes to row height - 1 - y.
+  out->pixels.resize(static_cast<std::size_t>(out->stride) * out->height);  // left unwritten
+  // Bottom row first: scanline y goes to row height - 1 - y. Only the padding is not decoded into.
+  const std::size_t row_bytes = static_cast<std::size_t>(out->width) * 3;
   out->rows.resize(out->height);
   for (std::int32_t y = 0; y < out->height; ++y) {
     out->rows[y] = out->pixels.data() + static_cast<std::size_t>(out->height - 1 - y) * out->stride;
+    std::fill(out->rows[y] + row_bytes, out->rows[y] + out->stride, 0);
   }
   if (cmyk) {
     out->cmyk_row.resize(static_cast<std::size_t>(out->width) * 4);

@@ -69,7 +69,7 @@ std::optional<Picture> DecodePcx(Bytes data) {
   picture.height = static_cast<std::int32_t>(height);
   picture.layout = bits == 8 ? PixelLayout::kIndexed8TopDown : PixelLayout::kMono1TopDown;
   picture.stride = DibStride(width, bits);
-  picture.pixels.resize(static_cast<std::size_t>(picture.stride) * picture.height);
+  picture.pixels.resize(static_cast<std::size_t>(picture.stride) * picture.height, 0);
 
   // The lines are decoded as one stream: a run may carry on into the next line. Only the first
   // row_bytes of each line are pixels.

@@ -5,6 +5,8 @@
 #include <span>
 #include <vector>
 
+#include "runtime/pictures/pixel_buffer.h"
+
 namespace lq::pictures {
 
 // Numbered as the picture box's kinds of picture.
@@ -53,7 +55,7 @@ struct Picture {
   std::int32_t height = 0;
   PixelLayout layout = PixelLayout::kNone;
   std::int32_t stride = 0;
-  std::vector<std::uint8_t> pixels;
+  PixelBuffer pixels;
   // Indexed and monochrome layouts: 4 bytes an entry (blue, green, red, 0).
   std::vector<std::uint8_t> palette;
   // Icons and cursors.

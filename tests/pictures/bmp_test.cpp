@@ -49,7 +49,7 @@ TEST(Bmp, TwentyFourBitsBottomUp) {
   EXPECT_EQ(PixelAt(*picture, 0, 1), (Rgb{255, 0, 0}));
   EXPECT_EQ(PixelAt(*picture, 1, 1), (Rgb{0, 255, 0}));
   // The stored rows are the file's: bottom row first, padded.
-  EXPECT_EQ(picture->pixels, Bytes(kTwoByTwo24.begin() + 54, kTwoByTwo24.end()));
+  EXPECT_EQ(fixtures::StoredBytes(*picture), Bytes(kTwoByTwo24.begin() + 54, kTwoByTwo24.end()));
 }
 
 TEST(Bmp, TopDownFilesAreTurnedTheRightWayUp) {

@@ -59,7 +59,7 @@ TEST(Pcx, EightBitsWithPalette) {
   EXPECT_EQ(picture->width, 3);
   EXPECT_EQ(picture->height, 2);
   EXPECT_EQ(picture->stride, 4);
-  EXPECT_EQ(picture->pixels, (Bytes{7, 7, 7, 0, 1, 200, 2, 0}));  // rows padded with zeros
+  EXPECT_EQ(fixtures::StoredBytes(*picture), (Bytes{7, 7, 7, 0, 1, 200, 2, 0}));  // rows padded with zeros
   EXPECT_EQ(PixelAt(*picture, 0, 0), (Rgb{7, 248, 3}));
   EXPECT_EQ(PixelAt(*picture, 1, 1), (Rgb{200, 55, 100}));
 }
@@ -92,7 +92,7 @@ TEST(Pcx, RunsMayCarryOnIntoTheNextLine) {
   pcx.insert(pcx.begin() + 128, runs.begin(), runs.end());
   const auto picture = DecodePcx(pcx);
   ASSERT_TRUE(picture.has_value());
-  EXPECT_EQ(picture->pixels, (Bytes{9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 5, 5}));
+  EXPECT_EQ(fixtures::StoredBytes(*picture), (Bytes{9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 5, 5}));
 }
 
 TEST(Pcx, OneBitPicture) {

@@ -38,6 +38,9 @@ inline std::uint8_t AlphaAt(const Picture& picture, int x, int y) {
   return picture.pixels[static_cast<std::size_t>(y) * picture.stride + x * 4 + 3];
 }
 
-inline std::span<const std::uint8_t> AsSpan(const Bytes& bytes) { return bytes; }
+// The stored rows, padding included, as plain bytes.
+inline Bytes StoredBytes(const Picture& picture) {
+  return Bytes(picture.pixels.begin(), picture.pixels.end());
+}
 
 }  // namespace lq::pictures::fixtures

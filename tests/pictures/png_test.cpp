@@ -9,6 +9,7 @@
 #include "runtime/pictures/decoders.h"
 #include "runtime/pictures/geometry.h"
 #include "tests/pictures/fixtures.h"
+#include "tests/pictures/picture_pixels.h"
 
 namespace lq::pictures {
 namespace {
@@ -73,7 +74,7 @@ void ExpectSameAsLibpng(const PngInput& input) {
   EXPECT_EQ(picture->kind, PictureKind::kPng);
   EXPECT_EQ(picture->layout, PixelLayout::kBgra32TopDown);
   EXPECT_EQ(picture->stride, width * 4);
-  EXPECT_EQ(picture->pixels, reference);
+  EXPECT_EQ(fixtures::StoredBytes(*picture), reference);
 }
 
 PngInput Samples(int width, int height, int colour_type, int channels) {

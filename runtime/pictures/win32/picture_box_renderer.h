@@ -92,7 +92,7 @@ class PictureBoxRenderer {
   std::mutex frame_mutex_;  // guards the fields below, shared with the playback thread
   std::condition_variable stop_signal_;
   bool stop_ = false;
-  std::vector<std::uint8_t> frame_;  // the playback thread's latest screen, BGRA
+  PixelBuffer frame_;  // the playback thread's latest screen, BGRA
   std::atomic<std::uint64_t> frames_played_{0};
 };
 
