@@ -1,0 +1,23 @@
+// The handlers of the main window's events and of its tray menu (bound in its template).
+#pragma once
+
+#include <cstdint>
+
+namespace lq {
+
+// Window events.
+void MainWindowCreated();   // event 0: version notice, single instance, hidden menu, tray icon
+bool MainWindowMayClose();  // event 1: hides the window to the tray; always false
+void MainWindowMoved();     // event 3: minimised means hidden
+void MainWindowTray(std::int32_t action);  // event 9
+
+// Tray menu items.
+void ShowMenuClicked();
+void ExitMenuClicked();
+
+// Settings page.
+void DiscoverGameDirectory();  // 按钮1 "自动获取"
+void PickGameDirectory();      // 按钮2 "手动获取"
+void RepairArchiveList();      // 按钮163 "修复"
+
+}  // namespace lq

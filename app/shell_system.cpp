@@ -1,0 +1,19 @@
+#include "app/shell_system.h"
+
+#include <utility>
+
+#include "runtime/errors/runtime_error.h"
+
+namespace lq {
+namespace {
+ShellSystem* installed = nullptr;
+}  // namespace
+
+ShellSystem& Shell() {
+  if (installed == nullptr) ReportRuntimeError("shell system not installed");
+  return *installed;
+}
+
+ShellSystem* SetShellSystem(ShellSystem* system) { return std::exchange(installed, system); }
+
+}  // namespace lq

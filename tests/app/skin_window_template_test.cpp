@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include "skins/skin_slots.h"
+#include "skins/skin_window.h"
+
+namespace lq {
+namespace {
+
+const PropertyInit* Property(const ControlTemplate& c, int index) {
+  for (const PropertyInit& p : c.Properties()) {
+    if (p.index == index) return &p;
+  }
+  return nullptr;
+}
+
+TEST(SkinWindowTemplate, LayoutOfPreviewsButtonsAndReminder) {
+  const WindowTemplate& w = SkinWindowTemplate();
+  EXPECT_EQ(w.window_id, 0x5201005cu);
+  EXPECT_EQ(w.id, 0x0601005bu);
+  EXPECT_EQ(w.geometry, (Geometry{50, 50, 484, 285}));
+  ASSERT_EQ(w.controls.size(), 7u);
+  struct Row {
+    UnitId id;
+    UnitKind kind;
+    std::string_view name;
+    Geometry g;
+  };
+  const Row rows[] = {
+      {0x1601005d, UnitKind::kPicBox, "图片框1", {2, 0, 155, 180}},
+      {0x16010096, UnitKind::kPicBox, "图片框2", {160, 0, 155, 180}},
+      {0x16010098, UnitKind::kPicBox, "图片框3", {319, 0, 155, 180}},
+      {0x1601006b, UnitKind::kButton, "按钮1", {26, 190, 95, 24}},
+      {0x16010097, UnitKind::kButton, "按钮2", {184, 190, 95, 24}},
+      {0x16010099, UnitKind::kButton, "按钮3", {342, 190, 95, 24}},
+      {0x160100ad, UnitKind::kLabel, "标签1", {27, 224, 336, 24}},
+  };
+  for (std::size_t i = 0; i < 7; ++i) {
+    const ControlTemplate& c = w.controls[i];
+    EXPECT_EQ(c.id, rows[i].id);
+    EXPECT_EQ(c.kind, rows[i].kind);
+    EXPECT_EQ(c.name, rows[i].name);
+    EXPECT_EQ(c.geometry, rows[i].g);
+    EXPECT_EQ(c.parent, 0u);
+    if (c.kind == UnitKind::kPicBox) {
+      EXPECT_EQ(Property(c, kPicBorder)->number, 3);
+      EXPECT_EQ(Property(c, kPicDisplayMode)->number, 0);
+      EXPECT_EQ(Property(c, kPicAnimate)->number, 1);
+      EXPECT_EQ(Property(c, kPicPicture), nullptr);
+    }
+    if (c.kind == UnitKind::kButton) {
+      EXPECT_EQ(Property(c, kButtonCaption)->bytes, "载入");
+    }
+  }
+  EXPECT_EQ(Property(w.controls[6], kLabelCaption)->bytes,
+            "提醒：载入新皮肤会卸载之前载入过的皮肤哦！");
+  EXPECT_EQ(Property(w.controls[6], kLabelTextColour)->number, 0xff00ff);
+}
+
+TEST(SkinWindowTemplate, DestructionEmptiesAllNineSlotTexts) {
+  FillSkinSlots(Catalogue()[3]);
+  Handler destroying;
+  for (const EventBinding& b : SkinWindowTemplate().Bindings()) {
+    if (b.event == kEventDestroying) destroying = b.handler;
+  }
+  ASSERT_TRUE(destroying);
+  destroying.Call({});
+  for (int k = 1; k <= 3; ++k) EXPECT_EQ(*ProgramSkinSlot(k).Read(), SkinRecord{});
+}
+
+}  // namespace
+}  // namespace lq
