@@ -3,3 +3,28 @@
 lq_add_test(zip_check_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/zip_check_test.cpp
   DEPS lq_skin_install)
+
+if(WIN32)
+  include(${PROJECT_SOURCE_DIR}/tests/support/support.cmake)
+  # The endpoint with the download host's routes (tools/endpoint/install_routes.py); its generated
+  # packages need no files, so the root is an empty folder.
+  set(install_endpoint_script ${PROJECT_SOURCE_DIR}/tools/endpoint/install_routes.py)
+  set(install_endpoint_root ${CMAKE_CURRENT_BINARY_DIR}/install-endpoint-root)
+  file(MAKE_DIRECTORY ${install_endpoint_root})
+  lq_endpoint_state_dir(install_endpoint install_endpoint_state)
+  add_test(NAME install_endpoint_start
+    COMMAND ${Python3_EXECUTABLE} ${install_endpoint_script} --background --port 0
+      --root ${install_endpoint_root} --state-dir ${install_endpoint_state}
+      --record ${install_endpoint_state}/requests.jsonl)
+  set_tests_properties(install_endpoint_start PROPERTIES FIXTURES_SETUP install_endpoint TIMEOUT 30)
+  add_test(NAME install_endpoint_stop
+    COMMAND ${Python3_EXECUTABLE} ${install_endpoint_script} --stop
+      --state-dir ${install_endpoint_state})
+  set_tests_properties(install_endpoint_stop PROPERTIES FIXTURES_CLEANUP install_endpoint TIMEOUT 30)
+
+  lq_add_endpoint_test(install_tests FIXTURE install_endpoint
+    SOURCES
+      ${CMAKE_CURRENT_LIST_DIR}/install_files_test.cpp
+      ${CMAKE_CURRENT_LIST_DIR}/install_view_test.cpp
+    DEPS lq_skin_install)
+endif()

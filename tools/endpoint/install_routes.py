@@ -1,0 +1,304 @@
+#!/usr/bin/env python3
+"""The local endpoint (endpoint.py) as the download host of skin previews and packages.
+
+    install_routes.py [endpoint.py arguments]   serve, start detached (--background) or stop (--stop)
+
+The root directory holds the demo content (tools/demo) at the catalogue's paths: /lolbf/imgs/...
+and /lolbf/pf/... are served from it as files. The share page routes of web_routes.py are
+available as well (/web/share/ok), so the program's version notice finds its page.
+
+Generated packages (deterministic, any size, no state):
+
+    /install/zip/<size>/<any>        200, a stored zip whose one entry holds <size> pattern bytes
+                                     (sizes as "123", "64k", "200m")
+    /install/drop/<size>/<any>       the same zip announced whole, half of it sent, then the
+                                     connection closed
+    /install/cut/<size>/<any>        the same zip without its last 100 bytes, announced as such
+    /install/slow/<ms>/<size>/<any>  the same zip, sent in pieces over <ms> milliseconds
+
+Fault modes for the catalogue paths (state of the server, for end-to-end runs):
+
+    /__install/fault?mode=M[&prefix=P][&count=N]
+        from now on, requests whose path starts with P (default /lolbf/pf/) get fault M, for the
+        next N requests (default: until cleared). M is one of
+          none            serve normally (clears P)
+          status:<code>   that status with a small HTML page
+          empty           200 with an empty body
+          notzip          200 with bytes that are no zip archive
+          drop            the file announced whole, half of it sent, the connection closed
+          cut             the file without its last 100 bytes
+          slow:<ms>       the file sent in pieces over <ms> milliseconds
+    /__install/faults     the fault modes in force, as JSON
+"""
+
+import json
+import os
+import struct
+import sys
+import threading
+import time
+import zlib
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import routes  # noqa: E402
+from routes import route  # noqa: E402
+import web_routes  # noqa: E402,F401  (registers the share page routes)
+
+PACKAGE_PREFIX = "/lolbf/pf/"
+CUT_BYTES = 100
+SLOW_PIECES = 20
+
+# --- stored zips of pattern bytes --------------------------------------------------------------
+
+_crc_cache = {}
+_crc_lock = threading.Lock()
+
+
+def _pattern_crc(size):
+    with _crc_lock:
+        if size not in _crc_cache:
+            crc = 0
+            for block in routes.iter_pattern(size):
+                crc = zlib.crc32(block, crc)
+            _crc_cache[size] = crc
+        return _crc_cache[size]
+
+
+class PatternZip:
+    """A stored zip of one entry "skin.bin" holding `size` pattern bytes, produced in pieces."""
+
+    NAME = b"skin.bin"
+
+    def __init__(self, size):
+        self.size = size
+        crc = _pattern_crc(size)
+        n = len(self.NAME)
+        self.head = struct.pack("<IHHHHHIIIHH", 0x04034B50, 10, 0, 0, 0, 0, crc, size, size, n,
+                                0) + self.NAME
+        directory = struct.pack("<IHHHHHHIIIHHHHHII", 0x02014B50, 20, 10, 0, 0, 0, 0, crc, size,
+                                size, n, 0, 0, 0, 0, 0, 0) + self.NAME
+        offset = len(self.head) + size
+        end = struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, 1, 1, len(directory), offset, 0)
+        self.tail = directory + end
+        self.length = len(self.head) + size + len(self.tail)
+
+    def pieces(self):
+        yield self.head
+        yield from routes.iter_pattern(self.size)
+        yield self.tail
+
+
+def _limited(pieces, limit):
+    """The first `limit` bytes of the pieces."""
+    for piece in pieces:
+        if limit <= 0:
+            return
+        yield piece[:limit]
+        limit -= len(piece)
+
+
+def _rechunk(pieces, count, total):
+    """The pieces regrouped into about `count` parts of equal size."""
+    part = max(1, total // count)
+    buffer = bytearray()
+    for piece in pieces:
+        buffer += piece
+        while len(buffer) >= part:
+            yield bytes(buffer[:part])
+            del buffer[:part]
+    if buffer:
+        yield bytes(buffer)
+
+
+def _send_zip_like(ex, pieces, length, fault=None):
+    """Sends a body of `length` bytes given as pieces, as `fault` (None, drop, cut, slow:<ms>)."""
+    kind, _, argument = (fault or "").partition(":")
+    headers = [("Content-Type", "application/zip")]
+    if kind == "drop":
+        ex.send_head(200, headers, length)
+        for piece in _limited(pieces, length // 2):
+            ex.write(piece)
+        ex.close_now()
+    elif kind == "cut":
+        ex.send_head(200, headers, max(0, length - CUT_BYTES))
+        for piece in _limited(pieces, length - CUT_BYTES):
+            ex.write(piece)
+    elif kind == "slow":
+        ms = int(argument) if argument.isdigit() else 2000
+        ex.send_head(200, headers, length)
+        for piece in _rechunk(pieces, SLOW_PIECES, length):
+            time.sleep(ms / 1000.0 / SLOW_PIECES)
+            ex.write(piece)
+            ex.handler.wfile.flush()
+    else:
+        ex.send_head(200, headers, length)
+        for piece in pieces:
+            ex.write(piece)
+
+
+def _generated(ex, fault):
+    size_text, _, _ = ex.rest.partition("/")
+    size = routes.parse_size(size_text)
+    if size is None:
+        ex.send_error_page(400, "size expected")
+        return
+    z = PatternZip(size)
+    _send_zip_like(ex, z.pieces(), z.length, fault)
+
+
+@route("/install/zip/")
+def generated_zip(ex):
+    _generated(ex, None)
+
+
+@route("/install/drop/")
+def generated_drop(ex):
+    _generated(ex, "drop")
+
+
+@route("/install/cut/")
+def generated_cut(ex):
+    _generated(ex, "cut")
+
+
+@route("/install/slow/")
+def generated_slow(ex):
+    ms, _, rest = ex.rest.partition("/")
+    ex.rest = rest
+    _generated(ex, "slow:" + ms)
+
+
+# --- fault modes for the catalogue paths -------------------------------------------------------
+
+_faults = {}  # prefix -> [mode, remaining count or None]
+_faults_lock = threading.Lock()
+
+
+def _take_fault(path):
+    """The fault mode for a request of `path` (counting it), or None."""
+    with _faults_lock:
+        for prefix in sorted(_faults, key=len, reverse=True):
+            if path.startswith(prefix):
+                mode, remaining = _faults[prefix]
+                if remaining is not None:
+                    if remaining <= 1:
+                        del _faults[prefix]
+                    else:
+                        _faults[prefix][1] = remaining - 1
+                return mode
+    return None
+
+
+@route("/__install/fault")
+def set_fault(ex):
+    q = {k: v[-1] for k, v in ex.query.items()}
+    prefix = q.get("prefix", PACKAGE_PREFIX)
+    mode = q.get("mode", "none")
+    count = int(q["count"]) if q.get("count", "").isdigit() else None
+    with _faults_lock:
+        if mode == "none":
+            _faults.pop(prefix, None)
+        else:
+            _faults[prefix] = [mode, count]
+    ex.send(200, b"ok", [("Content-Type", "text/plain")])
+
+
+@route("/__install/faults")
+def list_faults(ex):
+    with _faults_lock:
+        body = json.dumps(_faults).encode("utf-8")
+    ex.send(200, body, [("Content-Type", "application/json")])
+
+
+def _file_of(ex):
+    root = os.path.realpath(ex.endpoint.root)
+    full = os.path.realpath(os.path.join(root, ex.path.lstrip("/")))
+    if not full.startswith(root + os.sep) or not os.path.isfile(full):
+        return None
+    return full
+
+
+def _file_pieces(path):
+    with open(path, "rb") as f:
+        while True:
+            data = f.read(1 << 20)
+            if not data:
+                return
+            yield data
+
+
+@route("/lolbf/")
+def catalogue_path(ex):
+    fault = _take_fault(ex.path)
+    if fault is None:
+        routes.serve_file(ex)
+        return
+    kind, _, argument = fault.partition(":")
+    if kind == "status":
+        ex.send_error_page(int(argument) if argument.isdigit() else 500)
+    elif kind == "empty":
+        ex.send(200, b"", [("Content-Type", "application/zip")])
+    elif kind == "notzip":
+        ex.send(200, b"<html><body>maintenance</body></html>", [("Content-Type", "text/html")])
+    else:
+        full = _file_of(ex)
+        if full is None:
+            ex.send_error_page(404, ex.path)
+            return
+        _send_zip_like(ex, _file_pieces(full), os.path.getsize(full), fault)
+
+
+# --- running it --------------------------------------------------------------------------------
+
+
+def _is_ours(pid, state_dir):
+    try:
+        with open(f"/proc/{pid}/cmdline", "rb") as f:
+            args = f.read().split(b"\0")
+    except OSError:
+        return False
+    return (any(a.endswith(b"install_routes.py") for a in args)
+            and os.fsencode(os.path.abspath(state_dir)) in args)
+
+
+def stop(state_dir):
+    """Stops the server started with `state_dir` (endpoint.stop knows only endpoint.py)."""
+    try:
+        with open(os.path.join(state_dir, "pid")) as f:
+            pid = int(f.read().strip())
+    except (OSError, ValueError):
+        pid = None
+    if pid is not None and _is_ours(pid, state_dir):
+        import signal
+        os.kill(pid, signal.SIGTERM)
+        for _ in range(100):
+            if not _is_ours(pid, state_dir):
+                break
+            time.sleep(0.05)
+        else:
+            os.kill(pid, signal.SIGKILL)
+    for name in ("pid", "port"):
+        try:
+            os.remove(os.path.join(state_dir, name))
+        except OSError:
+            pass
+    return 0
+
+
+def main(argv=None):
+    import endpoint
+    argv = sys.argv[1:] if argv is None else argv
+    state_dir = None
+    if "--state-dir" in argv:
+        state_dir = os.path.abspath(argv[argv.index("--state-dir") + 1])
+    if "--stop" in argv:
+        return stop(state_dir) if state_dir else 2
+    if "--background" in argv and state_dir:
+        stop(state_dir)  # one left over from an interrupted run
+    # The detached server that --background starts must be this script again.
+    endpoint.__file__ = os.path.abspath(__file__)
+    return endpoint.main(argv)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
