@@ -21,8 +21,13 @@ constexpr char kHttpVersion[] = "HTTP/1.1";
 constexpr DWORD kServiceHttp = 3;           // INTERNET_SERVICE_HTTP
 constexpr DWORD kQueryRawHeadersCrLf = 22;  // HTTP_QUERY_RAW_HEADERS_CRLF
 constexpr std::int32_t kResponseHeadersSize = 5000;
-// Each read asks for this many bytes and appends what arrives to the body in place.
-constexpr DWORD kReadSize = 1024;
+// Each read asks for up to this many bytes and appends what arrives to the body in place. WinInet's
+// cost per read call dominates small reads: reads of 1 KiB are about ten times slower.
+constexpr DWORD kReadSize = 1024 * 1024;
+// Room reserved for the body from its announced length at most: the length is only a hint.
+constexpr std::uint32_t kMaxReservedBody = 64 * 1024 * 1024;
+constexpr DWORD kQueryContentLength = 5;        // HTTP_QUERY_CONTENT_LENGTH
+constexpr DWORD kQueryFlagNumber = 0x20000000;  // HTTP_QUERY_FLAG_NUMBER
 
 // A text as the argument of an A function; null for "none".
 const char* Arg(const Text& text) { return text.c_str(); }
@@ -65,9 +70,25 @@ bool Send(const InternetHandle& request, HttpMethod method, const Text& headers,
              data, static_cast<DWORD>(body.size())) != FALSE;
 }
 
-// Reads until a read brings 0 bytes (a failing read ends the body there).
+// The announced length of the body, 0 when there is none.
+std::uint32_t AnnouncedLength(const InternetHandle& request) {
+  DWORD length = 0;
+  DWORD size = sizeof length;
+  if (!CallDeclared<decltype(&::HttpQueryInfoA)>(DeclaredFunctionId::kHttpQueryInfoA, request.get(),
+                                                 kQueryContentLength | kQueryFlagNumber, &length,
+                                                 &size, nullptr)) {
+    return 0;
+  }
+  return length;
+}
+
+// Reads until a read brings 0 bytes (a failing read ends the body there). Room for an announced
+// length is reserved first, so that a large body is not moved as it grows.
 ByteSet ReadBody(const InternetHandle& request) {
   std::vector<std::uint8_t> body;
+  const std::uint32_t announced = AnnouncedLength(request);
+  body.reserve(std::size_t{announced < kMaxReservedBody ? announced : kMaxReservedBody} +
+               kReadSize);
   for (;;) {
     const std::size_t filled = body.size();
     body.resize(filled + kReadSize);
