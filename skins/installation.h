@@ -60,13 +60,11 @@ InstallationResult InstallSkinPackage(const InstallationInputs& inputs,
 // is called; the implementation then does nothing for the caption and the close.
 class InstallationView {
  public:
+  virtual ~InstallationView() = default;
   virtual void SetCaption(std::string_view gbk_caption) = 0;
   // Waits until the user has dismissed the message.
   virtual void ShowMessage(std::string_view gbk_message) = 0;
   virtual void CloseWindow() = 0;
-
- protected:
-  ~InstallationView() = default;
 };
 
 // A whole installation: "正在下载", the file steps ("正在写入" once the package is checked), the

@@ -28,3 +28,7 @@ if(WIN32)
       ${CMAKE_CURRENT_LIST_DIR}/install_view_test.cpp
     DEPS lq_skin_install)
 endif()
+
+lq_add_test(install_window_actions_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/install_window_actions_test.cpp
+  DEPS lq_skin_window_actions)

@@ -1,0 +1,232 @@
+// The skin window's handlers on the window model, with a recording stand-in for the platform:
+// previews into the picture boxes in slot order, clicks that start installations with copied
+// inputs, and installations that leave a window alone once it is gone.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "runtime/forms/forms_registry.h"
+#include "runtime/forms/property_table.h"
+#include "runtime/forms/unit_properties.h"
+#include "runtime/forms/window_template.h"
+#include "skins/catalogue.h"
+#include "skins/skin_slots.h"
+#include "skins/skin_window.h"
+#include "skins/skin_window_actions.h"
+#include "tests/forms/fake_window.h"
+
+namespace lq {
+namespace {
+
+namespace u = unit;
+
+// The skin window's units as the handlers address them.
+constexpr ControlTemplate kControls[] = {
+    u::PicBox(kPreviewBox1, "图片框1").At(2, 0, 155, 180),
+    u::PicBox(kPreviewBox2, "图片框2").At(160, 0, 155, 180),
+    u::PicBox(kPreviewBox3, "图片框3").At(319, 0, 155, 180),
+    u::Button(kLoadButton1, "按钮1").At(26, 190, 95, 24).Caption("载入"),
+    u::Button(kLoadButton2, "按钮2").At(184, 190, 95, 24).Caption("载入"),
+    u::Button(kLoadButton3, "按钮3").At(342, 190, 95, 24).Caption("载入"),
+};
+constexpr WindowTemplate kWindows[] = {
+    u::Window(kSkinWindowId, kSkinWindowUnit, "窗口1").At(50, 50, 484, 285).Controls(kControls),
+};
+
+class RecordingServices final : public SkinWindowServices {
+ public:
+  ByteSet FetchPreview(const Text& url) override {
+    fetched.push_back(std::string(url.view()));
+    if (url.empty() || std::string(url.view()).find("broken") != std::string::npos) {
+      return ByteSet();
+    }
+    return ByteSet::FromString("picture of " + std::string(url.view()));
+  }
+  void StartInstallation(InstallationInputs inputs,
+                         std::unique_ptr<InstallationView> view) override {
+    started.push_back({std::move(inputs), std::move(view)});
+  }
+  void ShowMessage(std::string_view message) override { messages.emplace_back(message); }
+  void CloseSkinWindow() override { ++closes; }
+
+  struct Started {
+    InstallationInputs inputs;
+    std::unique_ptr<InstallationView> view;
+  };
+  std::vector<std::string> fetched;
+  std::vector<Started> started;
+  std::vector<std::string> messages;
+  int closes = 0;
+};
+
+std::shared_ptr<const Text> TestGameDirectory() {
+  static const auto directory = std::make_shared<const Text>("D:\\Games\\英雄联盟\\Game\\");
+  return directory;
+}
+
+class SkinWindowActions : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ReadWindowTemplates(kWindows);
+    previous_ = SetSkinWindowServices(&services_);
+    SetGameDirectoryReader(&TestGameDirectory);
+  }
+  void TearDown() override {
+    window_.reset();
+    SetSkinWindowServices(previous_);
+    SetGameDirectoryReader(nullptr);
+    EmptySkinSlots();
+    ForgetWindowTemplates();
+  }
+
+  // Loads the window (as the runtime would) and raises its created event.
+  void Open() {
+    window_.emplace(*FindWindowRecord(kSkinWindowId));
+    SkinWindowCreated();
+  }
+  void Close() { window_.reset(); }
+
+  std::string Picture(int slot) {
+    return std::string(
+        ReadBytesProperty(kSkinWindowId, PreviewBoxOfSlot(slot), kPicPicture).view());
+  }
+  std::string Caption(int slot) {
+    return std::string(
+        ReadTextProperty(kSkinWindowId, LoadButtonOfSlot(slot), kButtonCaption).view());
+  }
+
+  static const ChampionEntry& Champion(std::string_view caption) {
+    for (const ChampionEntry& entry : Catalogue()) {
+      if (entry.caption.view() == caption) {
+        return entry;
+      }
+    }
+    ADD_FAILURE() << "no champion button " << caption;
+    return Catalogue().front();
+  }
+
+  RecordingServices services_;
+  SkinWindowServices* previous_ = nullptr;
+  std::optional<test::FakeLoadedWindow> window_;
+};
+
+TEST_F(SkinWindowActions, PreviewsAreFetchedInSlotOrderIntoTheirBoxes) {
+  const ChampionEntry& ekko = Champion("时间刺客");
+  FillSkinSlots(ekko);
+  Open();
+  ASSERT_EQ(services_.fetched.size(), 3u);
+  for (int slot = 1; slot <= 3; ++slot) {
+    const std::string url(ekko.skins[slot - 1].preview_url.view());
+    EXPECT_EQ(services_.fetched[slot - 1], url);
+    EXPECT_EQ(Picture(slot), "picture of " + url);
+  }
+  EXPECT_TRUE(services_.fetched[0].ends_with("/lolbf/imgs/Ekko_6.jpg"));
+  EXPECT_TRUE(services_.fetched[2].ends_with("/lolbf/imgs/Ekko_2.jpg"));
+}
+
+TEST_F(SkinWindowActions, SameSkinInAllSlotsIsFetchedAndShownThreeTimes) {
+  FillSkinSlots(Champion("巨魔之王"));
+  Open();
+  ASSERT_EQ(services_.fetched.size(), 3u);
+  EXPECT_EQ(services_.fetched[0], services_.fetched[1]);
+  EXPECT_EQ(services_.fetched[1], services_.fetched[2]);
+  EXPECT_FALSE(Picture(1).empty());
+  EXPECT_EQ(Picture(1), Picture(2));
+  EXPECT_EQ(Picture(2), Picture(3));
+}
+
+TEST_F(SkinWindowActions, FailedFetchesAndEmptySlotsLeaveBoxesBlank) {
+  ProgramSkinSlot(1).Publish({Text("甲"), Text("http://h/lolbf/imgs/a.jpg"), Text("p")});
+  ProgramSkinSlot(2).Publish({Text("乙"), Text("http://h/lolbf/imgs/broken.jpg"), Text("p")});
+  Open();  // slot 3 stays empty
+  EXPECT_EQ(services_.fetched, (std::vector<std::string>{"http://h/lolbf/imgs/a.jpg",
+                                                         "http://h/lolbf/imgs/broken.jpg", ""}));
+  EXPECT_EQ(Picture(1), "picture of http://h/lolbf/imgs/a.jpg");
+  EXPECT_EQ(Picture(2), "");
+  EXPECT_EQ(Picture(3), "");
+}
+
+TEST_F(SkinWindowActions, ClickStartsTheSlotsInstallationWithCopies) {
+  const ChampionEntry& sejuani = Champion("凛冬之怒");
+  FillSkinSlots(sejuani);
+  Open();
+  LoadButton1Clicked();
+  LoadButton3Clicked();
+  ASSERT_EQ(services_.started.size(), 2u);
+  const InstallationInputs& first = services_.started[0].inputs;
+  EXPECT_EQ(first.name, Text("金甲猪女"));
+  EXPECT_EQ(first.package_url, sejuani.skins[0].package_url);
+  EXPECT_TRUE(first.package_url.view().ends_with(".jpg"));  // fetched like any other package
+  EXPECT_EQ(first.game_directory, *TestGameDirectory());
+  EXPECT_EQ(services_.started[1].inputs.name, sejuani.skins[2].name);
+
+  // The window goes and the slots are emptied: the started installations keep what they took.
+  Close();
+  EmptySkinSlots();
+  EXPECT_EQ(services_.started[0].inputs.name, Text("金甲猪女"));
+  EXPECT_EQ(services_.started[1].inputs.package_url, sejuani.skins[2].package_url);
+}
+
+TEST_F(SkinWindowActions, WithoutGameDirectoryTheInputsHaveNone) {
+  SetGameDirectoryReader(nullptr);
+  FillSkinSlots(Champion("巨魔之王"));
+  EXPECT_TRUE(TakeInstallationInputs(2).game_directory.empty());
+  EXPECT_EQ(TakeInstallationInputs(2).name, Text("悍警巨魔"));
+}
+
+TEST_F(SkinWindowActions, ViewWritesItsOwnButtonAndClosesItsWindow) {
+  FillSkinSlots(Champion("巨魔之王"));
+  Open();
+  LoadButton2Clicked();
+  InstallationView& view = *services_.started.at(0).view;
+  view.SetCaption("正在下载");
+  EXPECT_EQ(Caption(1), "载入");
+  EXPECT_EQ(Caption(2), "正在下载");
+  EXPECT_EQ(Caption(3), "载入");
+  view.ShowMessage("载入成功");
+  EXPECT_EQ(services_.messages, (std::vector<std::string>{"载入成功"}));
+  view.CloseWindow();
+  EXPECT_EQ(services_.closes, 1);
+}
+
+TEST_F(SkinWindowActions, ViewLeavesAWindowThatIsGoneAlone) {
+  FillSkinSlots(Champion("巨魔之王"));
+  Open();
+  LoadButton1Clicked();
+  InstallationView& view = *services_.started.at(0).view;
+  Close();
+  // Neither a fatal "window not loaded" nor a close of nothing.
+  view.SetCaption("正在写入");
+  view.CloseWindow();
+  EXPECT_EQ(services_.closes, 0);
+  // The message still reaches the user.
+  view.ShowMessage("载入成功");
+  EXPECT_EQ(services_.messages.size(), 1u);
+}
+
+TEST_F(SkinWindowActions, ViewLeavesALaterOpeningAlone) {
+  FillSkinSlots(Champion("巨魔之王"));
+  Open();
+  LoadButton1Clicked();
+  Close();
+  FillSkinSlots(Champion("时间刺客"));
+  Open();
+  InstallationView& old_view = *services_.started.at(0).view;
+  old_view.SetCaption("正在写入");
+  old_view.CloseWindow();
+  EXPECT_EQ(Caption(1), "载入");
+  EXPECT_EQ(services_.closes, 0);
+
+  LoadButton1Clicked();
+  InstallationView& new_view = *services_.started.at(1).view;
+  new_view.SetCaption("正在写入");
+  EXPECT_EQ(Caption(1), "正在写入");
+  new_view.CloseWindow();
+  EXPECT_EQ(services_.closes, 1);
+}
+
+}  // namespace
+}  // namespace lq
