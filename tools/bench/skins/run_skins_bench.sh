@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Installing a large package from the local endpoint under Wine, against the sum of a bare download
+# of the same bytes and a plain copy of the file; and the installation's peak working set against
+# the package size.
+#   tools/bench/skins/run_skins_bench.sh <windows build dir> [size in MiB, default 200] [rounds, default 3]
+set -euo pipefail
+build=$(cd "${1:?windows build directory}" && pwd)
+mib=${2:-200}
+rounds=${3:-3}
+here=$(cd "$(dirname "$0")/../../.." && pwd)
+exe="$build/tools/bench/skins/skins_bench.exe"
+work=$(mktemp -d)
+script="$here/tools/endpoint/install_routes.py"
+trap 'python3 "$script" --stop --state-dir "$work/state"; rm -rf "$work"' EXIT
+mkdir -p "$work/root" "$work/game/英雄联盟/Game"
+port=$(python3 "$script" --background --port 0 --root "$work/root" --state-dir "$work/state")
+export WINEPREFIX=${WINEPREFIX:-$here/build/wineprefix} WINEDEBUG=${WINEDEBUG:--all}
+export LC_ALL=${LC_ALL:-zh_CN.UTF-8}
+wine=/usr/lib/wine/wine64
+url="http://127.0.0.1:$port/install/zip/${mib}m/bench.zip"
+game="Z:${work//\//\\}\\game\\英雄联盟\\Game\\"
+# The package's exact size: the entry's bytes plus the zip's headers.
+size=$(python3 -c "
+import sys; sys.path.insert(0, '$here/tools/endpoint')
+import install_routes; print(install_routes.PatternZip($mib * 1024 * 1024).length)")
+# The endpoint computes the entry's checksum once; a first fetch keeps that out of the rounds.
+curl -s -o /dev/null "$url"
+
+for round in $(seq 1 "$rounds"); do
+  "$wine" "$exe" install "$url" "$game" "$size" | tr -d '\r' | tee -a "$work/figures"
+  "$wine" "$exe" download "$url" "$size" | tr -d '\r' | tee -a "$work/figures"
+  "$wine" "$exe" copy "${game}bench.zip" "${game}copy.zip" | tr -d '\r' | tee -a "$work/figures"
+  rm -f "$work/game/英雄联盟/Game/copy.zip"
+done
+
+python3 - "$work/figures" "$size" <<'PY'
+import statistics, sys
+rows = {}
+for line in open(sys.argv[1]):
+    step, *fields = line.split()
+    values = dict(f.split("=") for f in fields)
+    rows.setdefault(step, []).append(values)
+size = int(sys.argv[2])
+med = lambda step, key: statistics.median(float(r[key]) for r in rows[step])
+install, download, copy = med("install", "seconds"), med("download", "seconds"), med("copy", "seconds")
+peak = max(int(r["peak_working_set"]) for r in rows["install"])
+dl_peak = max(int(r["peak_working_set"]) for r in rows["download"])
+print(f"package {size / 2**20:.1f} MiB, {len(rows['install'])} rounds (medians)")
+print(f"install {install:.3f} s, download {download:.3f} s, copy {copy:.3f} s")
+print(f"install / (download + copy) = {install / (download + copy):.2f}  (limit 1.30)")
+print(f"install peak working set {peak / 2**20:.1f} MiB = {peak / size:.2f} x package  (limit 1.20)")
+print(f"bare download peak working set {dl_peak / 2**20:.1f} MiB = {dl_peak / size:.2f} x package")
+PY

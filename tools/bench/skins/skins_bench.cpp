@@ -1,0 +1,105 @@
+// One measured step of the installation benchmark, in a process of its own so that its peak
+// working set is its own:
+//
+//   skins_bench.exe install  <url> <game directory> <size>   the whole installation
+//   skins_bench.exe download <url> <size>                    HttpRead of the same bytes, nothing else
+//   skins_bench.exe copy     <file> <copy>                   CopyFileW of the installed package
+//
+// Each prints one line "<step> seconds=<s> peak_working_set=<bytes> size=<bytes>". The size
+// given is checked against what arrived. run_skins_bench.sh runs the steps in rounds against the
+// local endpoint and compares them.
+#include <windows.h>
+// windows.h first: psapi builds on its types.
+#include <psapi.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "runtime/system/http_read.h"
+#include "runtime/system/win32/wide_text.h"
+#include "skins/installation.h"
+
+namespace {
+
+double Seconds() {
+  static const double frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return static_cast<double>(f.QuadPart);
+  }();
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return static_cast<double>(now.QuadPart) / frequency;
+}
+
+unsigned long long PeakWorkingSet() {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) {
+    return 0;
+  }
+  return counters.PeakWorkingSetSize;
+}
+
+int Report(const char* step, double seconds, unsigned long long size) {
+  std::printf("%s seconds=%.4f peak_working_set=%llu size=%llu\n", step, seconds, PeakWorkingSet(),
+              size);
+  return 0;
+}
+
+unsigned long long FileSize(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+    return 0;
+  }
+  return static_cast<unsigned long long>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string step = argc > 1 ? argv[1] : "";
+  if (step == "install" && argc == 5) {
+    const lq::InstallationInputs inputs{lq::Text(argv[2]), lq::Text("bench"), lq::Text(argv[3])};
+    const unsigned long long expected = std::strtoull(argv[4], nullptr, 10);
+    const double start = Seconds();
+    const lq::InstallationResult result = lq::InstallSkinPackage(inputs);
+    const double seconds = Seconds() - start;
+    const unsigned long long size =
+        FileSize(lq::sys::GbkToWide(std::string(argv[3]) + "bench.zip"));
+    if (result != lq::InstallationResult::kInstalled || size != expected) {
+      std::printf("install failed: result %d, %llu bytes\n", static_cast<int>(result), size);
+      return 1;
+    }
+    return Report("install", seconds, size);
+  }
+  if (step == "download" && argc == 4) {
+    const unsigned long long expected = std::strtoull(argv[3], nullptr, 10);
+    const double start = Seconds();
+    const lq::HttpReadResult result = lq::HttpReadWithStatus(lq::Text(argv[2]));
+    const double seconds = Seconds() - start;
+    if (result.status != 200 || result.body.size() != expected) {
+      std::printf("download failed: status %d, %zu bytes\n", result.status, result.body.size());
+      return 1;
+    }
+    return Report("download", seconds, result.body.size());
+  }
+  if (step == "copy" && argc == 4) {
+    const std::wstring from = lq::sys::GbkToWide(argv[2]);
+    const std::wstring to = lq::sys::GbkToWide(argv[3]);
+    const double start = Seconds();
+    const bool copied = CopyFileW(from.c_str(), to.c_str(), FALSE) != 0;
+    const double seconds = Seconds() - start;
+    if (!copied) {
+      std::printf("copy failed: %lu\n", GetLastError());
+      return 1;
+    }
+    return Report("copy", seconds, FileSize(to));
+  }
+  std::printf("usage: skins_bench install <url> <game directory> <size>\n"
+              "       skins_bench download <url> <size>\n"
+              "       skins_bench copy <file> <copy>\n");
+  return 2;
+}
