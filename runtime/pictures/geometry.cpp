@@ -22,7 +22,8 @@ DestinationRect PictureDestination(DisplayMode mode, std::int32_t picture_width,
   }
   DestinationRect rect{bw >= pw ? (bw - pw) / 2 : 0, bh >= ph ? (bh - ph) / 2 : 0, pw, ph};
   if ((pw > bw || ph > bh) && pw > 0 && ph > 0) {
-    const double scale = std::min({1.0, static_cast<double>(bw) / pw, static_cast<double>(bh) / ph});
+    const double scale =
+        std::min({1.0, static_cast<double>(bw) / pw, static_cast<double>(bh) / ph});
     rect.width = static_cast<std::int32_t>(pw * scale);
     rect.height = static_cast<std::int32_t>(ph * scale);
     rect.x += (std::min(bw, pw) - rect.width) / 2;

@@ -8,9 +8,9 @@ namespace lq::pictures {
 
 // The picture box's display modes.
 enum class DisplayMode : int {
-  kTopLeft = 0,   // at (0, 0), the picture's own size
-  kStretch = 1,   // the whole box, proportions not kept
-  kCentred = 2,   // centred; shrunk to fit, proportions kept, when larger than the box
+  kTopLeft = 0,  // at (0, 0), the picture's own size
+  kStretch = 1,  // the whole box, proportions not kept
+  kCentred = 2,  // centred; shrunk to fit, proportions kept, when larger than the box
 };
 
 // Clamps a property value into 0 to 2.

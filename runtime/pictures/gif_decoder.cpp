@@ -262,9 +262,7 @@ std::optional<GifStream> ParseGif(std::span<const std::uint8_t> data) {
   return stream;
 }
 
-int GifFrameDelayMs(const GifFrame& frame) {
-  return frame.delay == 0 ? 50 : frame.delay * 10;
-}
+int GifFrameDelayMs(const GifFrame& frame) { return frame.delay == 0 ? 50 : frame.delay * 10; }
 
 GifCanvas::GifCanvas(std::span<const std::uint8_t> data, GifStream stream)
     : data_(data),

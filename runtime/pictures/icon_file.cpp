@@ -14,7 +14,7 @@ struct IconDirectory {
   std::uint16_t count;
 };
 struct IconDirectoryEntry {
-  std::uint8_t width;   // 0 means 256
+  std::uint8_t width;  // 0 means 256
   std::uint8_t height;
   std::uint8_t colour_count;  // 0 for 256 colours or more
   std::uint8_t reserved;

@@ -40,9 +40,9 @@ enum class PixelLayout {
 
 // The image of an icon or cursor file that is turned into an icon handle.
 struct IconImage {
-  bool cursor = false;        // the file's type is 2
-  std::int32_t width = 0;     // the image header's width
-  std::int32_t height = 0;    // half the image header's height (it counts the mask too)
+  bool cursor = false;          // the file's type is 2
+  std::int32_t width = 0;       // the image header's width
+  std::int32_t height = 0;      // half the image header's height (it counts the mask too)
   std::uint16_t bit_count = 0;  // the image header's bits per pixel; 32 for a PNG image
   std::uint16_t hotspot_x = 0;  // cursors: from the directory entry
   std::uint16_t hotspot_y = 0;

@@ -15,25 +15,25 @@ using fixtures::Rgb;
 
 // 2 x 2 pixels, 24 bits, rows from the bottom up.
 const Bytes kTwoByTwo24 = {
-    'B', 'M',                // type
-    70, 0, 0, 0,             // file size: 54 + 16
-    0, 0, 0, 0,              // reserved
-    54, 0, 0, 0,             // pixel data offset
-    40, 0, 0, 0,             // info header size
-    2, 0, 0, 0,              // width
-    2, 0, 0, 0,              // height: positive, bottom row first
-    1, 0,                    // planes
-    24, 0,                   // bits per pixel
-    0, 0, 0, 0,              // compression: none
-    16, 0, 0, 0,             // image size
-    0, 0, 0, 0,              // pixels per metre, x
-    0, 0, 0, 0,              // pixels per metre, y
-    0, 0, 0, 0,              // colours used
-    0, 0, 0, 0,              // colours important
-    0, 0, 255, 0, 255, 0,    // bottom row: red, green (blue, green, red each)
-    0, 0,                    // padding to 4 bytes
-    255, 0, 0, 255, 255, 255,  // top row: blue, white
-    0, 0,                    // padding
+    'B', 'M',                      // type
+    70,  0,   0,   0,              // file size: 54 + 16
+    0,   0,   0,   0,              // reserved
+    54,  0,   0,   0,              // pixel data offset
+    40,  0,   0,   0,              // info header size
+    2,   0,   0,   0,              // width
+    2,   0,   0,   0,              // height: positive, bottom row first
+    1,   0,                        // planes
+    24,  0,                        // bits per pixel
+    0,   0,   0,   0,              // compression: none
+    16,  0,   0,   0,              // image size
+    0,   0,   0,   0,              // pixels per metre, x
+    0,   0,   0,   0,              // pixels per metre, y
+    0,   0,   0,   0,              // colours used
+    0,   0,   0,   0,              // colours important
+    0,   0,   255, 0,   255, 0,    // bottom row: red, green (blue, green, red each)
+    0,   0,                        // padding to 4 bytes
+    255, 0,   0,   255, 255, 255,  // top row: blue, white
+    0,   0,                        // padding
 };
 
 TEST(Bmp, TwentyFourBitsBottomUp) {

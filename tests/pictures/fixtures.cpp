@@ -35,7 +35,8 @@ void PngFlush(png_structp) {}
 }  // namespace
 
 Rgb PatternPixel(int x, int y) {
-  const unsigned noise = (static_cast<unsigned>(x) * 7919u + static_cast<unsigned>(y) * 104729u) % 23;
+  const unsigned noise =
+      (static_cast<unsigned>(x) * 7919u + static_cast<unsigned>(y) * 104729u) % 23;
   return {static_cast<std::uint8_t>((x * 255 / 97 + noise) & 0xff),
           static_cast<std::uint8_t>((y * 255 / 89 + 3 * noise) & 0xff),
           static_cast<std::uint8_t>(((x + y) * 3 + noise * 5) & 0xff)};
@@ -131,23 +132,23 @@ Bytes EncodeBmp(const BmpInput& input) {
     }
   }
   Bytes out;
-  out.push_back('B');                                     // type
+  out.push_back('B');  // type
   out.push_back('M');
   Put32(out, 14 + 40 + table + static_cast<std::uint32_t>(rows.size()));  // file size
-  Put32(out, 0);                                          // reserved
-  Put32(out, 14 + 40 + table);                            // pixel data offset
-  Put32(out, 40);                                         // info header size
-  Put32(out, static_cast<std::uint32_t>(input.width));     // width
-  Put32(out, static_cast<std::uint32_t>(input.height));    // height, negative for top-down
-  Put16(out, 1);                                          // planes
-  Put16(out, input.bit_count);                             // bits per pixel
-  Put32(out, input.compression);                           // compression
-  Put32(out, static_cast<std::uint32_t>(rows.size()));    // image size
-  Put32(out, 2835);                                       // pixels per metre, x
-  Put32(out, 2835);                                       // pixels per metre, y
-  Put32(out, input.colours_used);                          // colours used
-  Put32(out, 0);                                          // colours important
-  for (const Rgb& c : input.colour_table) {                // colour table: blue, green, red, 0
+  Put32(out, 0);                                                          // reserved
+  Put32(out, 14 + 40 + table);                                            // pixel data offset
+  Put32(out, 40);                                                         // info header size
+  Put32(out, static_cast<std::uint32_t>(input.width));                    // width
+  Put32(out, static_cast<std::uint32_t>(input.height));  // height, negative for top-down
+  Put16(out, 1);                                         // planes
+  Put16(out, input.bit_count);                           // bits per pixel
+  Put32(out, input.compression);                         // compression
+  Put32(out, static_cast<std::uint32_t>(rows.size()));   // image size
+  Put32(out, 2835);                                      // pixels per metre, x
+  Put32(out, 2835);                                      // pixels per metre, y
+  Put32(out, input.colours_used);                        // colours used
+  Put32(out, 0);                                         // colours important
+  for (const Rgb& c : input.colour_table) {              // colour table: blue, green, red, 0
     out.insert(out.end(), {c.blue, c.green, c.red, 0});
   }
   out.insert(out.end(), rows.begin(), rows.end());
@@ -158,17 +159,17 @@ Bytes EncodeIconFile(const std::vector<IconEntryInput>& entries, bool cursor) {
   std::vector<Bytes> images;
   for (const IconEntryInput& e : entries) {
     Bytes image;
-    Put32(image, 40);           // header size
-    Put32(image, e.size);       // width
-    Put32(image, e.size * 2);   // height: colour rows and mask rows
-    Put16(image, 1);            // planes
-    Put16(image, 32);           // bits per pixel
-    Put32(image, 0);            // compression
-    Put32(image, 0);            // image size
+    Put32(image, 40);          // header size
+    Put32(image, e.size);      // width
+    Put32(image, e.size * 2);  // height: colour rows and mask rows
+    Put16(image, 1);           // planes
+    Put16(image, 32);          // bits per pixel
+    Put32(image, 0);           // compression
+    Put32(image, 0);           // image size
     Put32(image, 0);
     Put32(image, 0);
-    Put32(image, 0);            // colours used
-    Put32(image, 0);            // colours important
+    Put32(image, 0);                             // colours used
+    Put32(image, 0);                             // colours important
     for (int i = 0; i < e.size * e.size; ++i) {  // colour rows: blue, green, red, alpha
       image.insert(image.end(), {e.colour.blue, e.colour.green, e.colour.red, 255});
     }
@@ -177,18 +178,18 @@ Bytes EncodeIconFile(const std::vector<IconEntryInput>& entries, bool cursor) {
     images.push_back(std::move(image));
   }
   Bytes out;
-  Put16(out, 0);                  // reserved
-  Put16(out, cursor ? 2 : 1);     // type
+  Put16(out, 0);                                      // reserved
+  Put16(out, cursor ? 2 : 1);                         // type
   Put16(out, static_cast<unsigned>(entries.size()));  // count
   std::uint32_t offset = 6 + 16 * static_cast<std::uint32_t>(entries.size());
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const IconEntryInput& e = entries[i];
-    out.push_back(static_cast<std::uint8_t>(e.size));  // width (0 = 256)
-    out.push_back(static_cast<std::uint8_t>(e.size));  // height
-    out.push_back(e.colour_count);                     // colour count
-    out.push_back(0);                                  // reserved
-    Put16(out, cursor ? 3 : 1);                        // planes, or hotspot x
-    Put16(out, cursor ? 5 : 32);                       // bits per pixel, or hotspot y
+    out.push_back(static_cast<std::uint8_t>(e.size));          // width (0 = 256)
+    out.push_back(static_cast<std::uint8_t>(e.size));          // height
+    out.push_back(e.colour_count);                             // colour count
+    out.push_back(0);                                          // reserved
+    Put16(out, cursor ? 3 : 1);                                // planes, or hotspot x
+    Put16(out, cursor ? 5 : 32);                               // bits per pixel, or hotspot y
     Put32(out, static_cast<std::uint32_t>(images[i].size()));  // bytes in resource
     Put32(out, offset);                                        // image offset
     offset += static_cast<std::uint32_t>(images[i].size());
@@ -277,27 +278,27 @@ void PutPalette(Bytes& out, const std::vector<Rgb>& palette, int bits) {
 
 Bytes EncodeGif(const GifInput& input) {
   const std::string_view signature = input.gif87a ? "GIF87a" : "GIF89a";
-  Bytes out(signature.begin(), signature.end());        // signature and version
-  Put16(out, input.width);                                // logical screen width
-  Put16(out, input.height);                               // logical screen height
+  Bytes out(signature.begin(), signature.end());  // signature and version
+  Put16(out, input.width);                        // logical screen width
+  Put16(out, input.height);                       // logical screen height
   const int global_bits = TableBits(input.global_palette.size());
-  out.push_back(input.global_palette.empty()              // flags: global table, its size
+  out.push_back(input.global_palette.empty()  // flags: global table, its size
                     ? 0
                     : static_cast<std::uint8_t>(0x80 | 0x70 | (global_bits - 1)));
-  out.push_back(0);                                      // background colour index
-  out.push_back(0);                                      // aspect ratio
+  out.push_back(0);  // background colour index
+  out.push_back(0);  // aspect ratio
   if (!input.global_palette.empty()) {
     PutPalette(out, input.global_palette, global_bits);
   }
   for (const GifFrameInput& f : input.frames) {
     if (f.graphic_control) {
-      out.insert(out.end(), {'!', 0xf9, 4});             // extension, label, block size
+      out.insert(out.end(), {'!', 0xf9, 4});  // extension, label, block size
       out.push_back(static_cast<std::uint8_t>((f.disposal << 2) | (f.transparent ? 1 : 0)));
-      Put16(out, f.delay);                               // delay, hundredths
-      out.push_back(f.transparent_index);                // transparent index
-      out.push_back(0);                                  // terminator
+      Put16(out, f.delay);                 // delay, hundredths
+      out.push_back(f.transparent_index);  // transparent index
+      out.push_back(0);                    // terminator
     }
-    out.push_back(',');                                  // image descriptor
+    out.push_back(',');  // image descriptor
     Put16(out, f.left);
     Put16(out, f.top);
     Put16(out, f.width);
@@ -307,7 +308,7 @@ Bytes EncodeGif(const GifInput& input) {
     if (!f.local_palette.empty()) {
       flags |= static_cast<std::uint8_t>(0x80 | (local_bits - 1));
     }
-    out.push_back(flags);                                // local table, interlace, size
+    out.push_back(flags);  // local table, interlace, size
     if (!f.local_palette.empty()) {
       PutPalette(out, f.local_palette, local_bits);
     }
@@ -326,7 +327,7 @@ Bytes EncodeGif(const GifInput& input) {
     const Bytes lzw = EncodeGifLzw(rows, std::max(2, table_bits));
     out.insert(out.end(), lzw.begin(), lzw.end());
   }
-  out.push_back(';');                                    // trailer
+  out.push_back(';');  // trailer
   return out;
 }
 
@@ -334,25 +335,25 @@ Bytes EncodePcx(const PcxInput& input) {
   const int row_bytes = (input.width * input.bits + 7) / 8;
   const int line_bytes = input.bytes_per_line != 0 ? input.bytes_per_line : (row_bytes + 1) / 2 * 2;
   Bytes out;
-  out.push_back(0x0a);                                   // manufacturer
+  out.push_back(0x0a);                                      // manufacturer
   out.push_back(static_cast<std::uint8_t>(input.version));  // version
-  out.push_back(1);                                      // encoding: run-length
-  out.push_back(static_cast<std::uint8_t>(input.bits));   // bits per pixel
-  Put16(out, 0);                                         // left
-  Put16(out, 0);                                         // top
-  Put16(out, input.width - 1);                            // right
-  Put16(out, input.height - 1);                           // bottom
-  Put16(out, 72);                                        // horizontal dpi
-  Put16(out, 72);                                        // vertical dpi
-  out.insert(out.end(), 48, 0);                          // EGA palette
-  out.push_back(0);                                      // reserved
-  out.push_back(static_cast<std::uint8_t>(input.planes));  // planes
-  Put16(out, line_bytes);                                // bytes per line
-  Put16(out, 1);                                         // palette info
-  Put16(out, 0);                                         // screen size
+  out.push_back(1);                                         // encoding: run-length
+  out.push_back(static_cast<std::uint8_t>(input.bits));     // bits per pixel
+  Put16(out, 0);                                            // left
+  Put16(out, 0);                                            // top
+  Put16(out, input.width - 1);                              // right
+  Put16(out, input.height - 1);                             // bottom
+  Put16(out, 72);                                           // horizontal dpi
+  Put16(out, 72);                                           // vertical dpi
+  out.insert(out.end(), 48, 0);                             // EGA palette
+  out.push_back(0);                                         // reserved
+  out.push_back(static_cast<std::uint8_t>(input.planes));   // planes
+  Put16(out, line_bytes);                                   // bytes per line
+  Put16(out, 1);                                            // palette info
+  Put16(out, 0);                                            // screen size
   Put16(out, 0);
-  out.insert(out.end(), 54, 0);                          // filler
-  for (const Bytes& line : input.lines) {                 // runs of up to 63 equal bytes
+  out.insert(out.end(), 54, 0);            // filler
+  for (const Bytes& line : input.lines) {  // runs of up to 63 equal bytes
     for (std::size_t i = 0; i < line.size();) {
       std::size_t run = 1;
       while (i + run < line.size() && line[i + run] == line[i] && run < 63) {
@@ -366,7 +367,7 @@ Bytes EncodePcx(const PcxInput& input) {
     }
   }
   if (!input.palette.empty()) {
-    out.push_back(12);                                   // palette marker
+    out.push_back(12);  // palette marker
     for (int i = 0; i < 256; ++i) {
       const Rgb c = i < static_cast<int>(input.palette.size()) ? input.palette[i] : Rgb{};
       out.insert(out.end(), {c.red, c.green, c.blue});
@@ -384,8 +385,8 @@ std::vector<NamedFile> SampleFiles() {
 
   PngInput rgba{6, 5, PNG_COLOR_TYPE_RGB_ALPHA};
   for (int i = 0; i < 6 * 5; ++i) {
-    rgba.samples.insert(rgba.samples.end(), {std::uint8_t(i * 8), 100, std::uint8_t(255 - i),
-                                             std::uint8_t(i * 9)});
+    rgba.samples.insert(rgba.samples.end(),
+                        {std::uint8_t(i * 8), 100, std::uint8_t(255 - i), std::uint8_t(i * 9)});
   }
   files.push_back({"rgba.png", EncodePng(rgba)});
   PngInput indexed{7, 3, PNG_COLOR_TYPE_PALETTE};

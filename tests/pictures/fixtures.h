@@ -31,7 +31,7 @@ struct PngInput {
   int height = 0;
   int colour_type = 2;  // PNG_COLOR_TYPE_*
   int bit_depth = 8;
-  Bytes samples;        // rows top first, packed as the colour type and depth need
+  Bytes samples;  // rows top first, packed as the colour type and depth need
   std::vector<Rgb> palette;
   Bytes transparency;  // tRNS for palette images
   bool interlaced = false;

@@ -1,7 +1,7 @@
 // Where pictures land in a picture box for each display mode.
-#include <gtest/gtest.h>
-
 #include "runtime/pictures/geometry.h"
+
+#include <gtest/gtest.h>
 
 namespace lq::pictures {
 namespace {

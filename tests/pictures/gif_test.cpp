@@ -1,8 +1,9 @@
 // GIF: blocks, LZW frames, the still picture and the frames of an animation.
+#include "runtime/pictures/gif.h"
+
 #include <gtest/gtest.h>
 
 #include "runtime/pictures/decoders.h"
-#include "runtime/pictures/gif.h"
 #include "tests/pictures/fixtures.h"
 #include "tests/pictures/picture_pixels.h"
 
@@ -66,12 +67,14 @@ TEST(Gif, LargeFramesRoundTripThroughEveryCodeSize) {
   // 256 colours and varied content: the table grows to 12 bits and is cleared when full.
   GifInput input{300, 200};
   for (int i = 0; i < 256; ++i) {
-    input.global_palette.push_back({std::uint8_t(i), std::uint8_t(i ^ 0x55), std::uint8_t(255 - i)});
+    input.global_palette.push_back(
+        {std::uint8_t(i), std::uint8_t(i ^ 0x55), std::uint8_t(255 - i)});
   }
   GifFrameInput frame{0, 0, 300, 200};
   for (int y = 0; y < 200; ++y) {
     for (int x = 0; x < 300; ++x) {
-      frame.indices.push_back(static_cast<std::uint8_t>(((x / 3) * 7 + y * 13 + (x * y) % 11) & 0xff));
+      frame.indices.push_back(
+          static_cast<std::uint8_t>(((x / 3) * 7 + y * 13 + (x * y) % 11) & 0xff));
     }
   }
   input.frames = {frame};
@@ -147,9 +150,8 @@ TEST(Gif, ExtensionsAreSkippedAndControlValuesRead) {
   input.frames = {a, b};
   Bytes gif = fixtures::EncodeGif(input);
   // A comment and an application extension before the first frame, each in two sub-blocks.
-  const Bytes extensions = {'!', 0xfe, 2, 'h', 'i', 1, '!', 0,
-                            '!', 0xff, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0',
-                            3, 1, 0, 0, 0};
+  const Bytes extensions = {'!', 0xfe, 2,   'h', 'i', 1,   '!', 0,   '!', 0xff, 11, 'N', 'E', 'T',
+                            'S', 'C',  'A', 'P', 'E', '2', '.', '0', 3,   1,    0,  0,   0};
   gif.insert(gif.begin() + 13 + 12, extensions.begin(), extensions.end());
   const auto stream = ParseGif(gif);
   ASSERT_TRUE(stream.has_value());

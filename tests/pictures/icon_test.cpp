@@ -15,7 +15,7 @@ std::uint8_t ChosenRed(const IconImage& image) { return image.bytes[40 + 2]; }
 
 TEST(IconFile, FirstEntryOfThePreferredSizeWithSixteenColoursOrMore) {
   const Bytes ico = EncodeIconFile({{16, 16, {1, 0, 0}},
-                                    {32, 8, {2, 0, 0}},     // too few colours
+                                    {32, 8, {2, 0, 0}},  // too few colours
                                     {32, 16, {3, 0, 0}},
                                     {32, 255, {4, 0, 0}},
                                     {48, 16, {5, 0, 0}}});
@@ -76,18 +76,18 @@ TEST(IconFile, ImageBytesAreTheEntrysOwn) {
 
 TEST(IconFile, PngImagesTakeTheirSizeFromTheirHeader) {
   // One entry whose image is a PNG of 20 x 10.
-  Bytes ico = {0, 0,  // reserved
-               1, 0,  // type: icon
-               1, 0,  // one image
-               20, 10, 0, 0,  // width, height, colour count, reserved
-               1, 0, 32, 0,   // planes, bits per pixel
-               33, 0, 0, 0,   // bytes in resource
-               22, 0, 0, 0};  // offset
+  Bytes ico = {0,  0,           // reserved
+               1,  0,           // type: icon
+               1,  0,           // one image
+               20, 10, 0,  0,   // width, height, colour count, reserved
+               1,  0,  32, 0,   // planes, bits per pixel
+               33, 0,  0,  0,   // bytes in resource
+               22, 0,  0,  0};  // offset
   const Bytes png = {0x89, 'P', 'N', 'G', 0x0d, 0x0a, 0x1a, 0x0a,  // signature
-                     0, 0, 0, 13, 'I', 'H', 'D', 'R',               // chunk length, type
-                     0, 0, 0, 20, 0, 0, 0, 10,                      // width, height
-                     8, 6, 0, 0, 0,                                 // depth, colour type, ...
-                     0, 0, 0, 0};                                   // checksum (not checked)
+                     0,    0,   0,   13,  'I',  'H',  'D',  'R',   // chunk length, type
+                     0,    0,   0,   20,  0,    0,    0,    10,    // width, height
+                     8,    6,   0,   0,   0,                       // depth, colour type, ...
+                     0,    0,   0,   0};                           // checksum (not checked)
   ico.insert(ico.end(), png.begin(), png.end());
   const auto image = ChooseIconImage(ico, 32);
   ASSERT_TRUE(image.has_value());

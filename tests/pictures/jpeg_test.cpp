@@ -63,7 +63,7 @@ void ExpectSameAsLibjpeg(const Bytes& jpeg) {
 }
 
 TEST(Jpeg, ColourMatchesLibjpegPixelByPixel) {
-  ExpectSameAsLibjpeg(fixtures::EncodeJpeg(61, 37));      // rows need padding: 183 bytes
+  ExpectSameAsLibjpeg(fixtures::EncodeJpeg(61, 37));  // rows need padding: 183 bytes
   ExpectSameAsLibjpeg(fixtures::EncodeJpeg(64, 16, 3, 95));
   ExpectSameAsLibjpeg(fixtures::EncodeJpeg(33, 35, 3, 60, true));
 }

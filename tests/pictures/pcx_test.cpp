@@ -24,27 +24,27 @@ std::vector<Rgb> Ramp() {
 // 3 x 2 pixels, 8 bits, one plane, 4 bytes a line.
 Bytes ThreeByTwo() {
   Bytes pcx = {
-      0x0a,        // manufacturer
-      5,           // version
-      1,           // encoding: run-length
-      8,           // bits per pixel
-      0, 0, 0, 0,  // left, top
-      2, 0, 1, 0,  // right, bottom: 3 x 2
-      72, 0, 72, 0,  // dpi
+      0x0a,            // manufacturer
+      5,               // version
+      1,               // encoding: run-length
+      8,               // bits per pixel
+      0,    0, 0,  0,  // left, top
+      2,    0, 1,  0,  // right, bottom: 3 x 2
+      72,   0, 72, 0,  // dpi
   };
-  pcx.insert(pcx.end(), 48, 0);   // EGA palette
-  pcx.push_back(0);               // reserved
-  pcx.push_back(1);               // planes
-  pcx.insert(pcx.end(), {4, 0});  // bytes per line
+  pcx.insert(pcx.end(), 48, 0);               // EGA palette
+  pcx.push_back(0);                           // reserved
+  pcx.push_back(1);                           // planes
+  pcx.insert(pcx.end(), {4, 0});              // bytes per line
   pcx.insert(pcx.end(), {1, 0, 0, 0, 0, 0});  // palette info, screen size
-  pcx.insert(pcx.end(), 54, 0);   // filler
+  pcx.insert(pcx.end(), 54, 0);               // filler
   pcx.insert(pcx.end(), {
-      0xc3, 7,     // a run of 3 bytes of 7
-      0,           // the line's fourth byte, not a pixel
-      1, 0xc1, 200, 2,  // 1, a run of one 200 (above 192 must be a run), 2
-      0,           // fourth byte
-  });
-  pcx.push_back(12);  // palette marker
+                            0xc3, 7,          // a run of 3 bytes of 7
+                            0,                // the line's fourth byte, not a pixel
+                            1, 0xc1, 200, 2,  // 1, a run of one 200 (above 192 must be a run), 2
+                            0,                // fourth byte
+                        });
+  pcx.push_back(12);               // palette marker
   for (int i = 0; i < 256; ++i) {  // red, green, blue
     pcx.insert(pcx.end(), {std::uint8_t(i), std::uint8_t(255 - i), std::uint8_t(i / 2)});
   }
@@ -59,7 +59,8 @@ TEST(Pcx, EightBitsWithPalette) {
   EXPECT_EQ(picture->width, 3);
   EXPECT_EQ(picture->height, 2);
   EXPECT_EQ(picture->stride, 4);
-  EXPECT_EQ(fixtures::StoredBytes(*picture), (Bytes{7, 7, 7, 0, 1, 200, 2, 0}));  // rows padded with zeros
+  EXPECT_EQ(fixtures::StoredBytes(*picture),
+            (Bytes{7, 7, 7, 0, 1, 200, 2, 0}));  // rows padded with zeros
   EXPECT_EQ(PixelAt(*picture, 0, 0), (Rgb{7, 248, 3}));
   EXPECT_EQ(PixelAt(*picture, 1, 1), (Rgb{200, 55, 100}));
 }
@@ -87,7 +88,7 @@ TEST(Pcx, RunsMayCarryOnIntoTheNextLine) {
   PcxInput input{4, 3, 8};
   input.bytes_per_line = 4;
   input.palette = Ramp();
-  Bytes pcx = fixtures::EncodePcx(input);  // header and palette only
+  Bytes pcx = fixtures::EncodePcx(input);      // header and palette only
   const Bytes runs = {0xc0 + 10, 9, 0xc2, 5};  // 10 nines, then two fives
   pcx.insert(pcx.begin() + 128, runs.begin(), runs.end());
   const auto picture = DecodePcx(pcx);

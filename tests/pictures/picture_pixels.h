@@ -13,8 +13,8 @@ inline Rgb PixelAt(const Picture& picture, int x, int y) {
   const std::uint8_t* p = nullptr;
   switch (picture.layout) {
     case PixelLayout::kBgr24BottomUp:
-      p = picture.pixels.data() + static_cast<std::size_t>(picture.height - 1 - y) * picture.stride +
-          x * 3;
+      p = picture.pixels.data() +
+          static_cast<std::size_t>(picture.height - 1 - y) * picture.stride + x * 3;
       return {p[2], p[1], p[0]};
     case PixelLayout::kBgra32TopDown:
       p = picture.pixels.data() + static_cast<std::size_t>(y) * picture.stride + x * 4;
@@ -25,7 +25,8 @@ inline Rgb PixelAt(const Picture& picture, int x, int y) {
       return {p[2], p[1], p[0]};
     }
     case PixelLayout::kMono1TopDown: {
-      const std::uint8_t byte = picture.pixels[static_cast<std::size_t>(y) * picture.stride + x / 8];
+      const std::uint8_t byte =
+          picture.pixels[static_cast<std::size_t>(y) * picture.stride + x / 8];
       p = picture.palette.data() + ((byte >> (7 - x % 8)) & 1) * 4;
       return {p[2], p[1], p[0]};
     }

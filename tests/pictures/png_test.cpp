@@ -104,18 +104,18 @@ TEST(Png, MatchesLibpngPixelByPixel) {
 
 TEST(Png, AlphaZeroTakesTheBackgroundAndAlpha255KeepsTheColour) {
   PngInput input{3, 1, PNG_COLOR_TYPE_RGB_ALPHA};
-  input.samples = {200, 100, 50, 0,      // red, green, blue, alpha: fully transparent
-                  200, 100, 50, 255,    // opaque
-                  200, 100, 50, 128};   // half
+  input.samples = {200, 100, 50, 0,     // red, green, blue, alpha: fully transparent
+                   200, 100, 50, 255,   // opaque
+                   200, 100, 50, 128};  // half
   const auto picture = DecodePng(fixtures::EncodePng(input));
   ASSERT_TRUE(picture.has_value());
   const Bgr background{10, 20, 30};
   Bytes drawn(picture->pixels.size());
   BlendOverBackground(picture->pixels, background, drawn);
-  EXPECT_EQ(drawn[0], 10);   // blue, green, red of the background
+  EXPECT_EQ(drawn[0], 10);  // blue, green, red of the background
   EXPECT_EQ(drawn[1], 20);
   EXPECT_EQ(drawn[2], 30);
-  EXPECT_EQ(drawn[4], 50);   // blue, green, red of the pixel
+  EXPECT_EQ(drawn[4], 50);  // blue, green, red of the pixel
   EXPECT_EQ(drawn[5], 100);
   EXPECT_EQ(drawn[6], 200);
   // trunc(128/255 x 50 + 127/255 x 10) = trunc(30.07) and so on.
@@ -132,8 +132,8 @@ TEST(Png, BlendFollowsTheFormulaForEveryAlpha) {
     for (int colour : {0, 1, 127, 254, 255}) {
       for (int background : {0, 3, 128, 255}) {
         const double a = alpha / 255.0;
-        const int want = alpha == 255 ? colour
-                                      : static_cast<int>(a * colour + (1 - a) * background);
+        const int want =
+            alpha == 255 ? colour : static_cast<int>(a * colour + (1 - a) * background);
         ASSERT_EQ(BlendChannel(static_cast<std::uint8_t>(colour), static_cast<std::uint8_t>(alpha),
                                static_cast<std::uint8_t>(background)),
                   want)
@@ -165,7 +165,8 @@ TEST(Png, DimensionsBeyondTheLimitAreRefused) {
   // IHDR: signature (8), length (4), "IHDR" (4), width (4, big-endian), height (4), ..., CRC.
   png[16] = 0, png[17] = 0, png[18] = 0x40, png[19] = 0x01;  // width 16385
   const std::uint32_t crc = static_cast<std::uint32_t>(crc32(0, png.data() + 12, 17));
-  png[29] = crc >> 24, png[30] = (crc >> 16) & 0xff, png[31] = (crc >> 8) & 0xff, png[32] = crc & 0xff;
+  png[29] = crc >> 24, png[30] = (crc >> 16) & 0xff, png[31] = (crc >> 8) & 0xff,
+  png[32] = crc & 0xff;
   EXPECT_FALSE(DecodePng(png).has_value());
 }
 

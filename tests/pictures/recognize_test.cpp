@@ -1,10 +1,11 @@
 // Recognition by the first 8 bytes, in its fixed order.
+#include "runtime/pictures/recognize.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "runtime/pictures/decoders.h"
-#include "runtime/pictures/recognize.h"
 
 namespace lq::pictures {
 namespace {

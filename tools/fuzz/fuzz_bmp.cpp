@@ -6,8 +6,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const auto picture = lq::pictures::DecodeBmp(lq::pictures::Bytes(data, size));
-  if (picture && picture->pixels.size() !=
-                     static_cast<std::size_t>(picture->stride) * picture->height) {
+  if (picture &&
+      picture->pixels.size() != static_cast<std::size_t>(picture->stride) * picture->height) {
     __builtin_trap();
   }
   return 0;

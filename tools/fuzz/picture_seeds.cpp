@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <string>
 
 #include "tests/pictures/fixtures.h"
@@ -10,21 +11,19 @@
 namespace {
 
 std::string TargetFor(const std::filesystem::path& name) {
-  const std::string extension = name.extension().string();
-  if (extension == ".jpg") return "jpeg";
-  if (extension == ".png") return "png";
-  if (extension == ".bmp") return "bmp";
-  if (extension == ".ico" || extension == ".cur") return "icon";
-  if (extension == ".gif") return "gif";
-  if (extension == ".pcx") return "pcx";
-  return "";
+  static const std::map<std::string, std::string> kTargets = {
+      {".jpg", "jpeg"}, {".png", "png"}, {".bmp", "bmp"}, {".ico", "icon"},
+      {".cur", "icon"}, {".gif", "gif"}, {".pcx", "pcx"}};
+  const auto found = kTargets.find(name.extension().string());
+  return found == kTargets.end() ? std::string() : found->second;
 }
 
 void Write(const std::filesystem::path& folder, const std::string& name,
            const lq::pictures::fixtures::Bytes& bytes) {
   std::filesystem::create_directories(folder);
   std::ofstream out(folder / name, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 }  // namespace

@@ -36,9 +36,7 @@ void DrawDib(HDC dc, const DestinationRect& rect, std::int32_t width, std::int32
                 reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS, SRCCOPY);
 }
 
-Bgr ToBgr(COLORREF colour) {
-  return {GetBValue(colour), GetGValue(colour), GetRValue(colour)};
-}
+Bgr ToBgr(COLORREF colour) { return {GetBValue(colour), GetGValue(colour), GetRValue(colour)}; }
 
 }  // namespace
 
@@ -216,8 +214,7 @@ void PictureBoxRenderer::Paint(HDC dc, const RECT& client) {
                 picture.palette);
         break;
       case PixelLayout::kIconResource:
-        DrawIconEx(dc, rect.x, rect.y, icon_.get(), rect.width, rect.height, 0, nullptr,
-                   DI_NORMAL);
+        DrawIconEx(dc, rect.x, rect.y, icon_.get(), rect.width, rect.height, 0, nullptr, DI_NORMAL);
         break;
       case PixelLayout::kNone:
         break;

@@ -66,8 +66,7 @@ TEST(IconHandle, CursorFilesMakeCursorsWithTheirHotspot) {
 }
 
 TEST(IconHandle, DrawsItsColours) {
-  const UniqueIcon icon =
-      CreateIconFromFileBytes(EncodeIconFile({{32, 16, {200, 10, 20}}}), 32);
+  const UniqueIcon icon = CreateIconFromFileBytes(EncodeIconFile({{32, 16, {200, 10, 20}}}), 32);
   ASSERT_TRUE(icon);
   testing::GdiCanvas canvas(40, 40);
   const RECT all = canvas.rect();

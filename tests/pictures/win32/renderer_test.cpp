@@ -1,13 +1,12 @@
 // The picture box's drawing: background, display modes, each kind of picture, GIF playback, and a
 // real window repainted by it.
-#include "runtime/pictures/win32/picture_box_renderer.h"
-
 #include <gtest/gtest.h>
 #include <png.h>
 
 #include <cstdlib>
 #include <thread>
 
+#include "runtime/pictures/win32/picture_box_renderer.h"
 #include "tests/pictures/fixtures.h"
 #include "tests/pictures/win32/gdi_canvas.h"
 
@@ -35,7 +34,9 @@ void Paint(PictureBoxRenderer& renderer, GdiCanvas& canvas) {
   renderer.Paint(canvas.dc(), client);
 }
 
-void Wait(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+void Wait(int milliseconds) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
 
 TEST(Renderer, NoPictureShowsOnlyTheBackground) {
   PictureBoxRenderer renderer;
@@ -75,7 +76,7 @@ TEST(Renderer, BmpAtItsOwnSizeFromTheTopLeft) {
   PictureBoxRenderer renderer;
   renderer.SetBackground(kBackground);
   fixtures::BmpInput input{3, 2, 24};
-  input.rows = {{0, 0, 255, 0, 255, 0, 255, 0, 0},        // bottom: red, green, blue
+  input.rows = {{0, 0, 255, 0, 255, 0, 255, 0, 0},         // bottom: red, green, blue
                 {255, 255, 255, 0, 0, 0, 128, 128, 128}};  // top: white, black, grey
   renderer.SetPicture(fixtures::EncodeBmp(input));
   ASSERT_EQ(renderer.kind(), PictureKind::kBmp);

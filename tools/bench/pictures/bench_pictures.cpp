@@ -72,17 +72,19 @@ void Compare(const char* name, int width, int height, int repeat, int rounds) {
   std::sort(ours.begin(), ours.end());
   const double p = plain[plain.size() / 2], o = ours[ours.size() / 2];
   const double megapixels = width * double(height) / 1e6;
-  std::printf("%-10s %9zu bytes  libjpeg loop %7.2f ms (%6.1f MP/s)  DecodeJpeg %7.2f ms "
-              "(%6.1f MP/s)  speed %.2fx  first of its size %7.2f ms%s\n",
-              name, jpeg.size(), p * 1e3, megapixels / p, o * 1e3, megapixels / o, p / o,
-              cold * 1e3, sink == 0 ? " (no output)" : "");
+  std::printf(
+      "%-10s %9zu bytes  libjpeg loop %7.2f ms (%6.1f MP/s)  DecodeJpeg %7.2f ms "
+      "(%6.1f MP/s)  speed %.2fx  first of its size %7.2f ms%s\n",
+      name, jpeg.size(), p * 1e3, megapixels / p, o * 1e3, megapixels / o, p / o, cold * 1e3,
+      sink == 0 ? " (no output)" : "");
 }
 
 }  // namespace
 
 int main() {
-  std::printf("JPEG decoding into the drawn layout vs a plain jpeg_read_scanlines loop "
-              "(median of 9 rounds)\n");
+  std::printf(
+      "JPEG decoding into the drawn layout vs a plain jpeg_read_scanlines loop "
+      "(median of 9 rounds)\n");
   Compare("600x400", 600, 400, 40, 9);
   Compare("1920x1080", 1920, 1080, 6, 9);
   return 0;
