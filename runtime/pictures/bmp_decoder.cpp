@@ -94,8 +94,9 @@ std::optional<Picture> DecodeBmp(Bytes data) {
   picture.stride = DibStride(width, 24);
   picture.pixels.resize(static_cast<std::size_t>(picture.stride) * picture.height, 0);
 
-  const std::uint8_t* source = data.data() + reader.position();
-  for (std::int64_t row = 0; row < height; ++row, source += file_stride) {
+  const std::uint8_t* rows = data.data() + reader.position();
+  for (std::int64_t row = 0; row < height; ++row) {
+    const std::uint8_t* source = rows + row * file_stride;
     // The file's rows run from the bottom up, or from the top down when the height is negative.
     const std::int64_t out_row = top_down ? height - 1 - row : row;
     std::uint8_t* out = picture.pixels.data() + out_row * picture.stride;

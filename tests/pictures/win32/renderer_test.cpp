@@ -232,7 +232,7 @@ TEST(Renderer, GifDelayZeroPlaysAtFiftyMilliseconds) {
   Wait(600);
   const std::uint64_t frames = renderer.FramesPlayed();
   // 50 ms a frame: about 12 in 600 ms; a delay taken as 0 would give thousands.
-  EXPECT_GE(frames, 3u);
+  EXPECT_GE(frames, 2u);
   EXPECT_LE(frames, 14u);
 }
 
@@ -345,7 +345,7 @@ TEST(Renderer, RepaintsARealWindow) {
   renderer.SetAnimate(true);
   const int before = painted.paints;
   PumpFor(400);
-  EXPECT_GE(painted.paints - before, 3);
+  EXPECT_GE(painted.paints - before, 2);
   renderer.SetAnimate(false);
   SetWindowLongPtrW(window, GWLP_USERDATA, 0);
   DestroyWindow(window);
