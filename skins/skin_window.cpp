@@ -2,6 +2,7 @@
 #include "skins/skin_window.h"
 
 #include "skins/skin_slots.h"
+#include "skins/skin_window_actions.h"
 
 namespace lq {
 namespace {
@@ -15,13 +16,14 @@ constexpr ControlTemplate LoadButton(UnitId id, std::string_view name, std::int3
   return u::Button(id, name).At(left, 190, 95, 24).Caption(kLoadCaption);
 }
 
-constexpr ControlTemplate kControls[] = {
+// Built at first use, as the window: the buttons bind handlers.
+const ControlTemplate kControls[] = {
     PreviewBox(kPreviewBox1, "图片框1", 2),
     PreviewBox(kPreviewBox2, "图片框2", 160),
     PreviewBox(kPreviewBox3, "图片框3", 319),
-    LoadButton(kLoadButton1, "按钮1", 26),
-    LoadButton(kLoadButton2, "按钮2", 184),
-    LoadButton(kLoadButton3, "按钮3", 342),
+    LoadButton(kLoadButton1, "按钮1", 26).On(kEventClicked, &LoadButton1Clicked),
+    LoadButton(kLoadButton2, "按钮2", 184).On(kEventClicked, &LoadButton2Clicked),
+    LoadButton(kLoadButton3, "按钮3", 342).On(kEventClicked, &LoadButton3Clicked),
     u::Label(kReminderLabel, "标签1")
         .At(27, 224, 336, 24)
         .Caption(kReminderText)
@@ -39,6 +41,7 @@ WindowTemplate BuildSkinWindow() {
       .Position(1)
       .Movable(true)
       .Controls(kControls)
+      .On(kEventCreated, &SkinWindowCreated)
       .On(kEventDestroying, &SkinWindowDestroying);
 }
 

@@ -1,12 +1,14 @@
 // LOLQuillet.exe: the runtime starts, reads the program's windows and runs StartProgram.
 #include <windows.h>
 
+#include "app/game_directory.h"
 #include "app/main_window.h"
 #include "app/program_values.h"
 #include "app/program_windows.h"
 #include "app/win32/platform_shell.h"
 #include "runtime/errors/program_end.h"
 #include "runtime/forms/win32/forms_runtime.h"
+#include "skins/skin_window_actions.h"
 
 namespace lq {
 namespace {
@@ -16,6 +18,8 @@ namespace {
 int StartProgram() {
   ResetProgramValues();
   RegisterCleanup(&ReleaseProgramValues);
+  // Installations take the directory that 自动获取 and 手动获取 publish.
+  SetGameDirectoryReader(&GameDirectory);
   LoadStartupWindow(kMainWindowId);
   RunMessageLoop();
   return 0;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "skins/skin_slots.h"
 #include "skins/skin_window.h"
 
@@ -54,6 +56,25 @@ TEST(SkinWindowTemplate, LayoutOfPreviewsButtonsAndReminder) {
   EXPECT_EQ(Property(w.controls[6], kLabelCaption)->bytes,
             "提醒：载入新皮肤会卸载之前载入过的皮肤哦！");
   EXPECT_EQ(Property(w.controls[6], kLabelTextColour)->number, 0xff00ff);
+}
+
+TEST(SkinWindowTemplate, BindsCreatedDestroyingAndTheThreeLoadButtons) {
+  std::set<int> events;
+  for (const EventBinding& b : SkinWindowTemplate().Bindings()) {
+    EXPECT_TRUE(b.handler);
+    events.insert(b.event);
+  }
+  EXPECT_EQ(events, (std::set<int>{kEventCreated, kEventDestroying}));
+  int bound = 0;
+  for (const ControlTemplate& c : SkinWindowTemplate().controls) {
+    for (const EventBinding& b : c.Bindings()) {
+      EXPECT_EQ(c.kind, UnitKind::kButton);
+      EXPECT_EQ(b.event, kEventClicked);
+      EXPECT_TRUE(b.handler);
+      ++bound;
+    }
+  }
+  EXPECT_EQ(bound, 3);
 }
 
 TEST(SkinWindowTemplate, DestructionEmptiesAllNineSlotTexts) {
