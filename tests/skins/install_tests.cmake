@@ -6,6 +6,9 @@ lq_add_test(zip_check_tests
 
 if(WIN32)
   include(${PROJECT_SOURCE_DIR}/tests/support/support.cmake)
+  # support.cmake may have been included from another folder first: its Python3 result is local
+  # there.
+  find_package(Python3 REQUIRED COMPONENTS Interpreter)
   # The endpoint with the download host's routes (tools/endpoint/install_routes.py); its generated
   # packages need no files, so the root is an empty folder.
   set(install_endpoint_script ${PROJECT_SOURCE_DIR}/tools/endpoint/install_routes.py)

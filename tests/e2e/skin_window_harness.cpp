@@ -1,0 +1,195 @@
+#include "tests/e2e/skin_window_harness.h"
+
+#include <fstream>
+#include <iterator>
+
+#include "runtime/system/http_read.h"
+#include "skins/archive_list.h"
+
+namespace lq::e2e {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kHost = LQ_DOWNLOAD_HOST;
+
+}  // namespace
+
+namespace download_host {
+
+std::string Url(std::string_view path) { return std::string(kHost) + std::string(path); }
+
+::testing::AssertionResult SetFault(std::string_view mode, std::string_view prefix) {
+  const std::string url =
+      Url("/__install/fault?mode=" + std::string(mode) + "&prefix=" + std::string(prefix));
+  const HttpReadResult answer = HttpReadWithStatus(Text(url));
+  if (answer.status != 200 || answer.body.view() != "ok") {
+    return ::testing::AssertionFailure()
+           << "the download host did not take fault " << mode << " (status " << answer.status
+           << "); is tools/endpoint/install_routes.py serving " << kHost << "?";
+  }
+  return ::testing::AssertionSuccess();
+}
+
+void ClearFaults() {
+  for (std::string_view prefix : {"/lolbf/pf/", "/lolbf/imgs/"}) {
+    EXPECT_TRUE(SetFault("none", prefix));
+  }
+}
+
+std::string Body(std::string_view url) {
+  const HttpReadResult answer = HttpReadWithStatus(Text(url));
+  EXPECT_EQ(answer.status, 200) << url;
+  return std::string(answer.body.view());
+}
+
+}  // namespace download_host
+
+std::wstring Wide936(std::string_view gbk) {
+  const int n = MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), nullptr, 0);
+  std::wstring w(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), w.data(), n);
+  return w;
+}
+
+std::string Utf8(const std::wstring& wide) {
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
+                                    0, nullptr, nullptr);
+  std::string s(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), s.data(), n, nullptr,
+                      nullptr);
+  return s;
+}
+
+std::string ReadFileBytes(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFileBytes(const fs::path& file, std::string_view bytes) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+FolderContents ContentsOf(const fs::path& folder) {
+  FolderContents files;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    files[entry.path().filename().wstring()] =
+        entry.is_regular_file() ? ReadFileBytes(entry.path()) : "<folder>";
+  }
+  return files;
+}
+
+std::string ListNaming(std::string_view gbk_name) {
+  return std::string(ArchiveListContentWithPackage(Text(gbk_name)).view());
+}
+
+std::string StockList() { return std::string(StockArchiveListContent().view()); }
+
+// ---- SkinWindowRoad --------------------------------------------------------------------------
+
+void SkinWindowRoad::SetUp() {
+  download_host::ClearFaults();
+  const fs::path install = scratch_.path() / L"英雄联盟";
+  game_ = install / L"Game";
+  fs::create_directories(game_);
+  CopyStandin(install / L"LolClient.exe");
+  standin_.emplace(install / L"LolClient.exe");
+  const fs::path exe = scratch_.path() / L"LQSkinWindowRoad.exe";
+  CopyProgram(exe);
+  program_.emplace(exe);
+
+  if (!DiscoversDirectory()) {
+    return;
+  }
+  // 自动获取 finds the stand-in and shows its game directory.
+  driver::Click(program_->Control(kAutoButton));
+  const std::wstring expected = game_.wstring() + L"\\";
+  if (!WaitUntil([&] { return program_->Text(kDirectoryEdit) == expected; })) {
+    std::string clients;
+    for (const std::wstring& path : GameClientsInListOrder()) {
+      clients += ' ';
+      clients += Utf8(path);
+    }
+    FAIL() << "自动获取 shows \"" << Utf8(program_->Text(kDirectoryEdit)) << "\", expected \""
+           << Utf8(expected) << "\"; LolClient.exe processes:" << clients;
+  }
+}
+
+void SkinWindowRoad::TearDown() {
+  program_.reset();
+  standin_.reset();
+  download_host::ClearFaults();
+}
+
+const ChampionEntry& SkinWindowRoad::Champion(std::string_view gbk_caption) {
+  for (const ChampionEntry& entry : Catalogue()) {
+    if (entry.caption.view() == gbk_caption) {
+      return entry;
+    }
+  }
+  ADD_FAILURE() << "no champion button " << Utf8(Wide936(gbk_caption));
+  return Catalogue().front();
+}
+
+HWND SkinWindowRoad::OpenSkinWindow(const ChampionEntry& champion) {
+  EXPECT_TRUE(program_->SelectPage(champion.page));
+  HWND button = program_->Control(GridButtonId(champion.page, champion.position));
+  EXPECT_TRUE(button != nullptr);
+  if (button == nullptr) {
+    return nullptr;
+  }
+  EXPECT_EQ(driver::ReadText(button).value_or(L""), Wide936(champion.caption.view()));
+  driver::Click(button);
+  HWND window = nullptr;
+  WaitUntil([&] { return (window = SkinWindow()) != nullptr; });
+  EXPECT_TRUE(window != nullptr) << "the skin window did not open";
+  return window;
+}
+
+HWND SkinWindowRoad::SkinWindow() const { return program_->OtherWindowWith(kSkinLoadButtons[0]); }
+
+::testing::AssertionResult SkinWindowRoad::WaitSkinWindowGone(DWORD ms) {
+  if (!WaitUntil([&] { return SkinWindow() == nullptr; }, ms)) {
+    return ::testing::AssertionFailure() << "the skin window is still open";
+  }
+  return ::testing::AssertionSuccess();
+}
+
+std::wstring SkinWindowRoad::Caption(int slot) const {
+  HWND button = program_->Control(kSkinLoadButtons[slot - 1]);
+  if (button == nullptr) {
+    return L"<no button>";
+  }
+  return driver::ReadText(button).value_or(L"<no answer>");
+}
+
+::testing::AssertionResult SkinWindowRoad::WaitCaption(int slot, const std::wstring& caption,
+                                                       DWORD ms) {
+  if (!WaitUntil([&] { return Caption(slot) == caption; }, ms)) {
+    return ::testing::AssertionFailure()
+           << "load button " << slot << " reads \"" << Utf8(Caption(slot)) << "\", expected \""
+           << Utf8(caption) << "\"";
+  }
+  return ::testing::AssertionSuccess();
+}
+
+void SkinWindowRoad::ClickLoad(int slot) {
+  HWND button = program_->Control(kSkinLoadButtons[slot - 1]);
+  ASSERT_TRUE(button != nullptr);
+  driver::Click(button);
+}
+
+std::optional<driver::Pixels> SkinWindowRoad::Preview(int slot) const {
+  HWND box = program_->Control(kSkinPreviews[slot - 1]);
+  if (box == nullptr) {
+    return std::nullopt;
+  }
+  return driver::CaptureClient(box);
+}
+
+fs::path SkinWindowRoad::PackageFile(std::string_view gbk_name) const {
+  return game_ / (Wide936(gbk_name) + L".zip");
+}
+
+}  // namespace lq::e2e

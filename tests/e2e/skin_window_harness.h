@@ -1,0 +1,86 @@
+// The road of a user to the skin window, for its end-to-end scenarios: a copy of the program, a
+// game folder "...\英雄联盟\Game\" beside a running LolClient.exe stand-in, the directory found
+// with 自动获取, and the local download host with its fault modes.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "skins/catalogue.h"
+#include "tests/e2e/main_window_harness.h"
+#include "tests/support/scratch_dir.h"
+#include "tools/driver/lib/pixels.h"
+
+namespace lq::e2e {
+
+inline constexpr std::uint32_t kSkinPreviews[3] = {0x1601005d, 0x16010096, 0x16010098};
+inline constexpr std::uint32_t kSkinLoadButtons[3] = {0x1601006b, 0x16010097, 0x16010099};
+
+// The local endpoint at the program's download host.
+namespace download_host {
+
+// The host's URL of a catalogue path ("/lolbf/...").
+std::string Url(std::string_view path);
+// From now on requests under `prefix` get fault `mode` (install_routes.py); "none" clears it.
+::testing::AssertionResult SetFault(std::string_view mode, std::string_view prefix = "/lolbf/pf/");
+void ClearFaults();
+// The body the host serves for a full URL, fetched on its own (no fault may be set for it).
+std::string Body(std::string_view url);
+
+}  // namespace download_host
+
+std::wstring Wide936(std::string_view gbk);
+std::string Utf8(const std::wstring& wide);
+
+// File name -> bytes of every file in a folder.
+using FolderContents = std::map<std::wstring, std::string>;
+FolderContents ContentsOf(const std::filesystem::path& folder);
+std::string ReadFileBytes(const std::filesystem::path& file);
+void WriteFileBytes(const std::filesystem::path& file, std::string_view bytes);
+
+// The list an installation of `gbk_name` writes.
+std::string ListNaming(std::string_view gbk_name);
+// The list the repair writes.
+std::string StockList();
+
+class SkinWindowRoad : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  // Whether SetUp finds the game directory with 自动获取.
+  virtual bool DiscoversDirectory() const { return true; }
+
+  static const ChampionEntry& Champion(std::string_view gbk_caption);
+
+  Program& program() { return *program_; }
+  const std::filesystem::path& game() const { return game_; }
+
+  // Opens the champion's skin window as a user does; the window, or null when it did not open.
+  HWND OpenSkinWindow(const ChampionEntry& champion);
+  // The skin window while it is shown.
+  HWND SkinWindow() const;
+  ::testing::AssertionResult WaitSkinWindowGone(DWORD ms = kWaitMs);
+
+  std::wstring Caption(int slot) const;
+  ::testing::AssertionResult WaitCaption(int slot, const std::wstring& caption, DWORD ms = kWaitMs);
+  void ClickLoad(int slot);
+  std::optional<driver::Pixels> Preview(int slot) const;
+
+  // The package file of `gbk_name` in the game folder.
+  std::filesystem::path PackageFile(std::string_view gbk_name) const;
+
+ private:
+  test::ScratchDir scratch_{"skin-window"};
+  std::filesystem::path game_;
+  std::optional<Standin> standin_;
+  std::optional<Program> program_;
+};
+
+}  // namespace lq::e2e

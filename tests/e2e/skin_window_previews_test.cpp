@@ -1,0 +1,142 @@
+// The skin window's previews as the user sees them: the three pictures decoded into their boxes in
+// slot order, the same picture three times for one skin in all slots, blank boxes for previews
+// that cannot be fetched, and a window closed by hand that leaves the program usable.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "runtime/pictures/decoders.h"
+#include "tests/e2e/skin_window_harness.h"
+
+namespace lq::e2e {
+namespace {
+
+// The colour of a decoded picture's pixel as 0xRRGGBB.
+std::uint32_t PixelOf(const pictures::Picture& picture, int x, int y) {
+  const std::uint8_t* p = picture.pixels.data() +
+                          static_cast<std::size_t>(picture.height - 1 - y) * picture.stride + x * 3;
+  return static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[1]) << 8 | p[0];
+}
+
+bool Close(std::uint32_t a, std::uint32_t b) {
+  for (int shift : {0, 8, 16}) {
+    if (std::abs(static_cast<int>((a >> shift) & 0xff) - static_cast<int>((b >> shift) & 0xff)) >
+        2) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The box shows the picture at its natural size from its top-left corner: every sampled point of
+// the box has the picture's colour there.
+::testing::AssertionResult ShowsPicture(const std::optional<driver::Pixels>& box,
+                                        const std::string& picture_bytes) {
+  if (!box) {
+    return ::testing::AssertionFailure() << "the picture box cannot be captured";
+  }
+  const auto picture = pictures::DecodeJpeg(std::span<const std::uint8_t>(
+      reinterpret_cast<const std::uint8_t*>(picture_bytes.data()), picture_bytes.size()));
+  if (!picture) {
+    return ::testing::AssertionFailure() << "the preview is no JPEG picture";
+  }
+  const int width = std::min(box->width, picture->width);
+  const int height = std::min(box->height, picture->height);
+  for (int y = 0; y < height; y += 7) {
+    for (int x = 0; x < width; x += 7) {
+      if (!Close(box->At(x, y), PixelOf(*picture, x, y))) {
+        return ::testing::AssertionFailure()
+               << "pixel " << x << "," << y << " is " << std::hex << box->At(x, y)
+               << ", the picture has " << PixelOf(*picture, x, y);
+      }
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+class SkinWindowPreviews : public SkinWindowRoad {
+ protected:
+  // The display is shared: another program's window may cover the box for a moment, so the box
+  // is captured again until it shows the picture or the time is up.
+  ::testing::AssertionResult BoxShowsPicture(int slot, const std::string& picture_bytes) {
+    ::testing::AssertionResult last = ::testing::AssertionFailure() << "not captured";
+    WaitUntil(
+        [&] {
+          last = ShowsPicture(Preview(slot), picture_bytes);
+          return static_cast<bool>(last);
+        },
+        5000);
+    return last;
+  }
+
+  // Blank: all of the box in the button-face colour.
+  ::testing::AssertionResult BoxIsBlank(int slot) {
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    const std::uint32_t blank = GetRValue(face) << 16 | GetGValue(face) << 8 | GetBValue(face);
+    std::optional<driver::Pixels> box;
+    const bool blank_seen = WaitUntil(
+        [&] {
+          box = Preview(slot);
+          return box && box->DistinctColours() == 1 && box->At(0, 0) == blank;
+        },
+        5000);
+    if (!blank_seen) {
+      return ::testing::AssertionFailure()
+             << "box " << slot << ": " << (box ? box->DistinctColours() : 0) << " colours";
+    }
+    return ::testing::AssertionSuccess();
+  }
+};
+
+TEST_F(SkinWindowPreviews, ThreeDecodedPicturesInSlotOrder) {
+  const ChampionEntry& ekko = Champion("时间刺客");
+  ASSERT_TRUE(OpenSkinWindow(ekko));
+  std::uint32_t corners[3] = {};
+  for (int slot = 1; slot <= 3; ++slot) {
+    const std::string preview = download_host::Body(ekko.skins[slot - 1].preview_url.view());
+    EXPECT_TRUE(BoxShowsPicture(slot, preview)) << "slot " << slot;
+    const auto box = Preview(slot);
+    corners[slot - 1] = box ? box->At(5, 5) : 0;
+  }
+  // Three different pictures: a box showing another slot's preview would match that one instead.
+  EXPECT_NE(corners[0], corners[1]);
+  EXPECT_NE(corners[1], corners[2]);
+  EXPECT_NE(corners[0], corners[2]);
+}
+
+TEST_F(SkinWindowPreviews, OneSkinInAllSlotsShowsThreeTimes) {
+  const ChampionEntry& trundle = Champion("巨魔之王");
+  ASSERT_TRUE(OpenSkinWindow(trundle));
+  const std::string preview = download_host::Body(trundle.skins[0].preview_url.view());
+  for (int slot = 1; slot <= 3; ++slot) {
+    EXPECT_TRUE(BoxShowsPicture(slot, preview)) << "slot " << slot;
+  }
+}
+
+TEST_F(SkinWindowPreviews, PreviewsThatCannotBeFetchedLeaveBlankBoxes) {
+  ASSERT_TRUE(download_host::SetFault("status:404", "/lolbf/imgs/"));
+  ASSERT_TRUE(OpenSkinWindow(Champion("时间刺客")));
+  for (int slot = 1; slot <= 3; ++slot) {
+    EXPECT_TRUE(BoxIsBlank(slot));
+  }
+  // The load buttons work all the same.
+  EXPECT_EQ(Caption(1), L"载入");
+}
+
+TEST_F(SkinWindowPreviews, ClosingByHandReturnsToTheMainWindow) {
+  HWND window = OpenSkinWindow(Champion("巨魔之王"));
+  ASSERT_TRUE(window);
+  EXPECT_FALSE(IsWindowEnabled(program().Main()));  // modal
+  driver::CloseAsUser(window);
+  ASSERT_TRUE(WaitSkinWindowGone());
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(program().Main()) != FALSE; }));
+
+  // The next champion fills the slots anew before its window opens.
+  const ChampionEntry& ekko = Champion("时间刺客");
+  ASSERT_TRUE(OpenSkinWindow(ekko));
+  EXPECT_TRUE(BoxShowsPicture(2, download_host::Body(ekko.skins[1].preview_url.view())));
+  EXPECT_TRUE(program().NoMessageFor(300));
+}
+
+}  // namespace
+}  // namespace lq::e2e

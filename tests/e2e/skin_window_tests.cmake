@@ -1,0 +1,59 @@
+# The skin window's scenarios: previews, installation from each load button, faults of the
+# download host, a window closed during a download, concurrent installations and the repair after
+# them. The real program runs against the local endpoint (tools/endpoint/install_routes.py) on the
+# port that LQ_DOWNLOAD_HOST names, serving the demo content of every catalogue URL. The tests
+# share that endpoint and its fault modes, and use 自动获取 with a LolClient.exe stand-in, so they
+# run one at a time and hold the lock of the main window's tests that look for game clients.
+include_guard(GLOBAL)
+include(${PROJECT_SOURCE_DIR}/tests/support/support.cmake)
+# support.cmake may have been included from another folder first: its Python3 result is local there.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+
+if(NOT LQ_DOWNLOAD_HOST MATCHES "^http://127\\.0\\.0\\.1:([0-9]+)$")
+  message(STATUS "skin window end-to-end tests need LQ_DOWNLOAD_HOST at http://127.0.0.1:<port>")
+  return()
+endif()
+set(skin_window_port ${CMAKE_MATCH_1})
+
+# The demo content, written by the demo tool's sources built for Windows (under Wine).
+set(skin_window_demo_root ${CMAKE_CURRENT_BINARY_DIR}/skin-window-demo)
+add_executable(skin_window_demo_content
+  ${CMAKE_CURRENT_LIST_DIR}/skin_window_demo_main.cpp
+  ${PROJECT_SOURCE_DIR}/tools/demo/bitmap_font.cpp
+  ${PROJECT_SOURCE_DIR}/tools/demo/preview_picture.cpp
+  ${PROJECT_SOURCE_DIR}/tools/demo/stored_zip.cpp
+  ${PROJECT_SOURCE_DIR}/tools/demo/demo_content.cpp)
+target_link_libraries(skin_window_demo_content PRIVATE lq_options lq_skins_core JPEG::JPEG
+  ZLIB::ZLIB)
+add_test(NAME skin_window_demo_content
+  COMMAND skin_window_demo_content ${skin_window_demo_root})
+set_tests_properties(skin_window_demo_content PROPERTIES FIXTURES_SETUP skin_window_demo
+  TIMEOUT 120)
+
+set(skin_window_endpoint_script ${PROJECT_SOURCE_DIR}/tools/endpoint/install_routes.py)
+lq_endpoint_state_dir(skin_window_endpoint skin_window_state)
+add_test(NAME skin_window_endpoint_start
+  COMMAND ${Python3_EXECUTABLE} ${skin_window_endpoint_script} --background
+    --port ${skin_window_port} --root ${skin_window_demo_root}
+    --state-dir ${skin_window_state} --record ${skin_window_state}/requests.jsonl)
+set_tests_properties(skin_window_endpoint_start PROPERTIES FIXTURES_SETUP skin_window_endpoint
+  FIXTURES_REQUIRED skin_window_demo TIMEOUT 30)
+add_test(NAME skin_window_endpoint_stop
+  COMMAND ${Python3_EXECUTABLE} ${skin_window_endpoint_script} --stop
+    --state-dir ${skin_window_state})
+set_tests_properties(skin_window_endpoint_stop PROPERTIES FIXTURES_CLEANUP skin_window_endpoint
+  TIMEOUT 30)
+
+add_executable(skin_window_e2e
+  ${CMAKE_CURRENT_LIST_DIR}/skin_window_harness.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/skin_window_previews_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/skin_window_install_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/skin_window_faults_test.cpp)
+target_link_libraries(skin_window_e2e PRIVATE lq_main_window_harness lq_skins_core lq_pictures
+  lq_system GTest::gmock_main)
+target_compile_definitions(skin_window_e2e PRIVATE
+  LQ_ENDPOINT_STATE_DIR="${skin_window_state}")
+gtest_discover_tests(skin_window_e2e DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+  PROPERTIES TIMEOUT 120 LABELS e2e FIXTURES_REQUIRED skin_window_endpoint
+    RESOURCE_LOCK "skin_window_endpoint;lq_game_client_processes"
+    ENVIRONMENT "LQ_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
