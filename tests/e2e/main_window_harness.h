@@ -1,0 +1,96 @@
+// The program under test for the main window's end-to-end scenarios: a copy of LOLQuillet.exe in a
+// scratch folder, started under a name of its own, with the steps a user takes.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/support/scratch_dir.h"
+#include "tools/driver/lib/controls.h"
+#include "tools/driver/lib/message_boxes.h"
+#include "tools/driver/lib/target_process.h"
+
+namespace lq::e2e {
+
+inline constexpr std::uint32_t kMainWindowId = 0x52010001;
+inline constexpr std::uint32_t kPageTab = 0x1601002a;
+inline constexpr std::uint32_t kDirectoryEdit = 0x1601002b;
+inline constexpr std::uint32_t kAutoButton = 0x1601002c;
+inline constexpr std::uint32_t kPickButton = 0x1601002e;
+inline constexpr std::uint32_t kRepairButton = 0x16010a84;
+inline constexpr std::uint32_t kSkinLoadButton1 = 0x1601006b;
+constexpr std::uint32_t GridButtonId(int page, int cell) {
+  return 0x16010100u + static_cast<std::uint32_t>((page - 1) * 20 + cell);
+}
+
+inline constexpr DWORD kWaitMs = 10000;
+
+// Polls `done` until it holds or `ms` pass; true when it held.
+bool WaitUntil(const std::function<bool()>& done, DWORD ms = kWaitMs);
+
+// The Linux path of a build output as this Windows process reaches it.
+std::filesystem::path HostFile(const char* linuxPath);
+
+// A program file name of the running test's own ("LQ_<test>.exe"): the single-instance guard is
+// named after the file, so tests running side by side must not share one.
+std::wstring ProgramNameForTest(std::wstring_view suffix = L"");
+
+// Copies the program (or the LolClient.exe stand-in) to `to`, creating its folders.
+void CopyProgram(const std::filesystem::path& to);
+void CopyStandin(const std::filesystem::path& to);
+
+class Program {
+ public:
+  // Starts `exe` (a copy of the program) and, unless `waitForWindow` is false, waits until its
+  // main window is shown.
+  explicit Program(const std::filesystem::path& exe, bool waitForWindow = true);
+
+  driver::TargetProcess& process() { return *process_; }
+  bool Running() const { return process_->Running(); }
+  std::optional<DWORD> WaitExit(DWORD ms = kWaitMs) const { return process_->WaitExit(ms); }
+
+  // The main window (the top-level window holding the tab control), shown or not.
+  HWND Main() const;
+  HWND Control(std::uint32_t id) const;
+  std::wstring Text(std::uint32_t id) const;
+  bool MainShown() const;
+
+  // Waits for a message box with that text and caption, presses OK and waits until it is gone.
+  ::testing::AssertionResult AnswerMessage(const std::wstring& text,
+                                           const std::wstring& caption = L"信息：");
+  // No message box now, nor within `ms`.
+  ::testing::AssertionResult NoMessageFor(DWORD ms);
+  // Selects page `page` as a user does.
+  ::testing::AssertionResult SelectPage(int page);
+  // A visible top-level window of this process other than the main window and holding `id`.
+  HWND OtherWindowWith(std::uint32_t id) const;
+
+ private:
+  std::optional<driver::TargetProcess> process_;
+};
+
+// A LolClient.exe stand-in started from `exe`; ended when the object goes.
+class Standin {
+ public:
+  explicit Standin(const std::filesystem::path& exe);
+  DWORD pid() const { return process_->pid(); }
+
+ private:
+  std::optional<driver::TargetProcess> process_;
+};
+
+// The executable paths of the running processes named exactly LolClient.exe, in the order of the
+// system's process list.
+std::vector<std::wstring> GameClientsInListOrder();
+
+// The caption of page `index` of a tab control in another process.
+std::optional<std::wstring> TabCaption(const driver::TargetProcess& process, HWND tab, int index);
+
+}  // namespace lq::e2e

@@ -1,0 +1,32 @@
+# The main window's scenarios: layout, single instance, tray life, game directory, repair and the
+# champion buttons. Each test works in a scratch folder with copies of the program under a name of
+# its own, so tests can run side by side; the ones that start or look for LolClient.exe share a
+# lock, since every Wine process of the prefix sees the same process list.
+include(${PROJECT_SOURCE_DIR}/tests/support/support.cmake)
+
+add_library(lq_main_window_harness STATIC ${CMAKE_CURRENT_LIST_DIR}/main_window_harness.cpp)
+target_link_libraries(lq_main_window_harness PUBLIC lq_options lq_driver_lib lq_test_support
+  GTest::gtest)
+target_compile_definitions(lq_main_window_harness PUBLIC
+  LQ_PROGRAM_EXE="$<TARGET_FILE:LOLQuillet>"
+  LQ_STANDIN_EXE="$<TARGET_FILE:lq_standin_lolclient>")
+add_dependencies(lq_main_window_harness LOLQuillet lq_standin_lolclient)
+
+function(lq_add_main_window_e2e name)
+  cmake_parse_arguments(A "" "LOCK" "SOURCES" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_link_libraries(${name} PRIVATE lq_main_window_harness lq_skins_core GTest::gmock_main)
+  set(props TIMEOUT 60 ENVIRONMENT "LQ_SOURCE_DIR=${PROJECT_SOURCE_DIR}" LABELS e2e)
+  if(A_LOCK)
+    list(APPEND props RESOURCE_LOCK ${A_LOCK})
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
+endfunction()
+
+lq_add_main_window_e2e(main_window_e2e
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/main_window_layout_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/main_window_life_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/main_window_repair_test.cpp)
+lq_add_main_window_e2e(main_window_directory_e2e LOCK lq_game_client_processes
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/main_window_directory_test.cpp)
