@@ -4,6 +4,7 @@
 #include <string>
 
 #include "runtime/forms/form_rules.h"
+#include "runtime/forms/forms_messages.h"
 #include "runtime/forms/win32/form_styles.h"
 #include "runtime/forms/win32/form_window.h"
 #include "runtime/forms/win32/wide.h"
@@ -71,18 +72,15 @@ UnitState* FormWindow::UnitOfHandle(HWND control) {
   return c && c->hwnd == control ? c->unit : nullptr;
 }
 
-bool FormWindow::CreateControls() {
-  for (UnitState& unit : model_.Controls()) {
-    if (!CreateControl(unit)) return false;
-  }
-  return true;
+void FormWindow::CreateControls() {
+  for (UnitState& unit : model_.Controls()) CreateControl(unit);
 }
 
-bool FormWindow::CreateControl(UnitState& unit) {
+void FormWindow::CreateControl(UnitState& unit) {
   Control& c = controls_[unit.id()];
   c.unit = &unit;
   const wchar_t* window_class = ControlClass(unit.kind());
-  if (!window_class) return true;  // the common dialog is no window
+  if (!window_class) return;  // the common dialog is no window
 
   HWND parent = unit.parent() == 0 ? hwnd_ : ControlHandle(unit.parent());
   const Geometry g = unit.geometry();
@@ -92,7 +90,8 @@ bool FormWindow::CreateControl(UnitState& unit) {
       CreateWindowExW(s.ex_style, window_class, text.c_str(), s.style, g.left, g.top, g.width,
                       g.height, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(unit.id())),
                       GetModuleHandleW(nullptr), nullptr);
-  if (!c.hwnd) return false;
+  // A control that cannot be created means its kind's support is missing.
+  if (!c.hwnd) FormsFatal(forms_messages::kKindUnavailable);
   ApplyFont(c);
 
   switch (unit.kind()) {
@@ -132,7 +131,6 @@ bool FormWindow::CreateControl(UnitState& unit) {
     default:
       break;
   }
-  return true;
 }
 
 void FormWindow::ApplyFont(Control& c) {

@@ -97,10 +97,7 @@ FormWindow* FormWindow::Create(WindowRecord& record, HWND owner) {
 
   SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
   w->ApplyIcon();
-  if (!w->CreateControls()) {
-    DestroyWindow(hwnd);
-    return nullptr;
-  }
+  w->CreateControls();
   w->RebuildMenuBar();
   return w;
 }
@@ -246,7 +243,7 @@ void FormWindow::FinishClose() {
 }
 
 void FormWindow::OnDestroy() {
-  RaiseEvent(id(), kOwnUnit, kEventDestroying);
+  if (!creating_) RaiseEvent(id(), kOwnUnit, kEventDestroying);
   // The object lives until WM_NCDESTROY, whatever the handler did.
   SetMenu(hwnd_, nullptr);
   menu_bar_.reset();

@@ -100,8 +100,8 @@ class FormWindow final : public LoadedWindow {
   void RemoveTrayIcon();
 
   // Controls (form_controls.cpp).
-  bool CreateControls();
-  bool CreateControl(UnitState& unit);
+  void CreateControls();
+  void CreateControl(UnitState& unit);
   void ApplyFont(Control& control);
   void RestyleControl(Control& control);
   void ApplyControlProperty(Control& control, int index);

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "runtime/errors/program_end.h"
 #include "runtime/forms/forms_messages.h"
@@ -83,7 +84,12 @@ bool ForwardEndToGuiThread(int exitCode) {
 }
 
 void DestroyProgramWindows() {
-  for (FormWindow* w : LoadedFormWindows()) DestroyWindow(w->hwnd());
+  // Destroying a window destroys the windows it owns: take the handles first.
+  std::vector<HWND> windows;
+  for (FormWindow* w : LoadedFormWindows()) windows.push_back(w->hwnd());
+  for (HWND hwnd : windows) {
+    if (IsWindow(hwnd)) DestroyWindow(hwnd);
+  }
 }
 
 void DestroyOwnerWindow() {

@@ -64,6 +64,8 @@ TEST_F(FormsWin32, EndProgramFromAWorkerEndsOnTheGuiThread) {
   EXPECT_EXIT(
       {
         ASSERT_TRUE(LoadWindow(kMainId, 0, false));
+        ASSERT_TRUE(LoadWindow(kDialogId, kMainId, false));  // owned by the main window
+        static HWND dialog = WindowHandle(kDialogId);
         SetTrayIcon(kMainId, ByteSet(SmallIconFile()), Text("提示"));
         g_gui_thread = GetCurrentThreadId();
         RegisterCleanup(&ReportCleanupThread);
@@ -72,7 +74,8 @@ TEST_F(FormsWin32, EndProgramFromAWorkerEndsOnTheGuiThread) {
           const bool tray_removed =
               !TrayCalls().empty() && TrayCalls().back().message == static_cast<DWORD>(NIM_DELETE);
           std::fprintf(stderr, " windows %s, tray icon %s\n",
-                       IsWindow(main) ? "alive" : "destroyed", tray_removed ? "removed" : "kept");
+                       IsWindow(main) || IsWindow(dialog) ? "alive" : "destroyed",
+                       tray_removed ? "removed" : "kept");
           std::fflush(stderr);
         });
         std::thread([] { EndProgram(7); }).detach();

@@ -116,12 +116,13 @@ TEST_F(FormsWin32, PopupMenuItemRaisesItsSelectedEvent) {
   HWND main = WindowHandle(kMainId);
   // The entry is hidden from the menu bar, as the program does; its items still pop up.
   WriteLogicalProperty(kMainId, kMenuEntry, kMenuVisible, false);
+  static POINT cursor{};
   Hooks().main_tray = [](std::int32_t action) {
-    if (action == kTrayRightButtonUp) ShowPopupMenu(kMainId, kMenuEntry);
+    if (action != kTrayRightButtonUp) return;
+    GetCursorPos(&cursor);
+    ShowPopupMenu(kMainId, kMenuEntry);
   };
   SetCursorPos(300, 300);
-  POINT cursor{};
-  GetCursorPos(&cursor);
   EventLog().clear();
 
   PopupSeen seen;
