@@ -5,7 +5,8 @@
 
 The root directory holds the demo content (tools/demo) at the catalogue's paths: /lolbf/imgs/...
 and /lolbf/pf/... are served from it as files. The share page routes of web_routes.py are
-available as well (/web/share/ok), so the program's version notice finds its page.
+available as well (/web/share/<variant>), and /share/latest (the build's default share page
+address) answers with the usual page, so the program's version notice finds its title.
 
 Generated packages (deterministic, any size, no state):
 
@@ -246,6 +247,11 @@ def catalogue_path(ex):
             ex.send_error_page(404, ex.path)
             return
         _send_zip_like(ex, _file_pieces(full), os.path.getsize(full), fault)
+
+
+@route("/share/latest")
+def share_latest(ex):
+    ex.redispatch("/web/share/ok")
 
 
 # --- running it --------------------------------------------------------------------------------
