@@ -162,38 +162,44 @@ bool ReplaceFileContent(const std::wstring& directory, const std::wstring& targe
 // ---- SetAside --------------------------------------------------------------------------------
 
 bool SetAside::Take(const std::wstring& directory, const std::wstring& target) {
-  target_ = target;
-  aside_.clear();
+  Clear();
   if (!Exists(target)) {
+    target_ = target;
     return true;
   }
   if (IsReadOnly(target)) {
-    target_.clear();
     return false;
   }
   std::wstring aside = InDirectory(directory, TemporaryName(L"old"));
-  if (!Move(target, aside, 0)) {
-    target_.clear();
+  if (CreateHardLinkW(aside.c_str(), target.c_str(), nullptr)) {
+    linked_ = true;
+  } else if (!Move(target, aside, 0)) {
     return false;
   }
+  target_ = target;
   aside_ = std::move(aside);
   return true;
+}
+
+void SetAside::Abandon() {
+  if (!aside_.empty()) {
+    if (linked_) {
+      DeleteFileW(aside_.c_str());
+    } else {
+      Move(aside_, target_, MOVEFILE_REPLACE_EXISTING);
+    }
+  }
+  Clear();
 }
 
 bool SetAside::Restore() {
   if (target_.empty()) {
     return true;
   }
-  bool restored;
-  if (aside_.empty()) {
-    // There was no file: whatever stands there now goes.
-    restored = !Exists(target_) || DeleteFileW(target_.c_str()) != 0;
-  } else {
-    restored = Move(aside_, target_, MOVEFILE_REPLACE_EXISTING);
-  }
+  const bool restored = aside_.empty() ? !Exists(target_) || DeleteFileW(target_.c_str()) != 0
+                                       : Move(aside_, target_, MOVEFILE_REPLACE_EXISTING);
   if (restored) {
-    target_.clear();
-    aside_.clear();
+    Clear();
   }
   return restored;
 }
@@ -202,10 +208,19 @@ void SetAside::Discard() {
   if (!aside_.empty()) {
     DeleteFileW(aside_.c_str());
   }
-  target_.clear();
-  aside_.clear();
+  Clear();
 }
 
-SetAside::~SetAside() { Restore(); }
+void SetAside::Clear() {
+  target_.clear();
+  aside_.clear();
+  linked_ = false;
+}
+
+SetAside::~SetAside() {
+  if (!target_.empty()) {
+    Abandon();
+  }
+}
 
 }  // namespace lq

@@ -68,21 +68,32 @@ class StagedFile final : public ZipBytes {
 bool ReplaceFileContent(const std::wstring& directory, const std::wstring& target,
                         std::span<const std::uint8_t> bytes);
 
-// A file moved aside so that it can be put back: the undo of one replacement.
+// The file a target holds before it is replaced, kept so that the replacement can be undone.
 class SetAside {
  public:
-  // Moves `target` (when it exists) to a temporary name in `directory`. False when it exists and
-  // cannot be moved or is read-only.
-  bool Take(const std::wstring& directory, const std::wstring& target);
-  // Puts the file back where it was (over anything there now); nothing to do if there was none.
-  bool Restore();
-  // Deletes the set-aside file: the replacement stands.
-  void Discard();
+  SetAside() = default;
+  SetAside(const SetAside&) = delete;
+  SetAside& operator=(const SetAside&) = delete;
   ~SetAside();
 
+  // Keeps the file of `target` (when there is one) under a temporary name in `directory`: as a
+  // second link to it where the file system has links, so the target stays in place meanwhile;
+  // else by moving it there. False when it exists and cannot be kept, or is read-only.
+  bool Take(const std::wstring& directory, const std::wstring& target);
+  // The target was not replaced after all: it stays as it is (a file moved away comes back).
+  void Abandon();
+  // The target was replaced: the kept file goes back over it (when there was none, the target
+  // goes).
+  bool Restore();
+  // The replacement stands: the kept file goes.
+  void Discard();
+
  private:
+  void Clear();
+
   std::wstring target_;
-  std::wstring aside_;
+  std::wstring aside_;  // empty when the target had no file
+  bool linked_ = false;
 };
 
 }  // namespace lq

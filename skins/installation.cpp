@@ -36,7 +36,7 @@ InstallationResult PutInPlace(StagedFile& package, const InstallationInputs& inp
     return InstallationResult::kWriteFailed;
   }
   if (!package.MoveOver(package_path)) {
-    previous.Restore();
+    previous.Abandon();
     return InstallationResult::kWriteFailed;
   }
   if (!ReplaceFileContent(directory, list_path, list.bytes())) {
