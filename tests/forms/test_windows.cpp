@@ -31,7 +31,10 @@ bool SecondMayCloseBinding() {
   return false;
 }
 void MainDestroying() { Log("main.destroying"); }
-void MainMoved() { Log("main.moved"); }
+void MainMoved() {
+  Log("main.moved");
+  Call(Hooks().main_moved);
+}
 void MainResized() { Log("main.resized"); }
 void MainActivated() { Log("main.activated"); }
 void MainDeactivated() { Log("main.deactivated"); }

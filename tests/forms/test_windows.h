@@ -67,6 +67,7 @@ Answers& MainAnswers();
 // Hooks a test can set to act inside a handler (nullptr: nothing).
 struct HandlerHooks {
   void (*main_created)() = nullptr;
+  void (*main_moved)() = nullptr;
   void (*main_tray)(std::int32_t action) = nullptr;
   void (*dialog_created)() = nullptr;
   void (*dialog_destroying)() = nullptr;

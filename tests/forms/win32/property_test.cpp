@@ -118,6 +118,25 @@ TEST_F(FormsWin32, PositionOnAHiddenWindowIsOnlyStored) {
   EXPECT_EQ(r.top, centre.y);
 }
 
+std::vector<std::int32_t> g_positions_when_moved;
+
+TEST_F(FormsWin32, MinimisingRaisesMovedWithPositionTwo) {
+  ASSERT_TRUE(LoadWindow(kMainId, 0, false));
+  HWND main = WindowHandle(kMainId);
+  g_positions_when_moved.clear();
+  // The program's handler: a minimised window goes to the tray.
+  Hooks().main_moved = [] {
+    const std::int32_t position = ReadIntegerProperty(kMainId, kOwnUnit, kWindowPosition);
+    g_positions_when_moved.push_back(position);
+    if (position == 2) WriteLogicalProperty(kMainId, kOwnUnit, kPropVisible, false);
+  };
+  SendMessageW(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  ASSERT_FALSE(g_positions_when_moved.empty());
+  EXPECT_EQ(g_positions_when_moved.back(), 2);
+  EXPECT_FALSE(IsWindowVisible(main));
+  EXPECT_TRUE(IsWindow(main));
+}
+
 TEST_F(FormsWin32, CoordinatesAreClampedAndTheOtherDimensionKept) {
   ASSERT_TRUE(LoadWindow(kMainId, 0, false));
   HWND button = UnitHandle(kMainId, kOffTabButton);
