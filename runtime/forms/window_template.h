@@ -32,6 +32,24 @@
 //           .MaxButton(false).Position(1).Controls(kControls).Menu(kMenu)
 //           .On(lq::kEventCreated, &MainWindowCreated).On(lq::kEventMayClose, &MainWindowMayClose);
 //
+// Pages of equal buttons: u::GridCell(columnLefts, rowTops, index, width, height) is the geometry
+// of cell `index` (row by row, columns from the left), and JoinControls concatenates tables, so a
+// page is one table and the window's controls are their join:
+//
+//   constexpr std::int32_t kAdcLefts[] = {6, 86, 167, 248, 327};
+//   constexpr std::int32_t kAdcTops[] = {27, 65, 104, 144};
+//   constexpr lq::ControlTemplate kAdcPage[] = {
+//       u::Button(0x16010003, "按钮3").At(u::GridCell(kAdcLefts, kAdcTops, 0, 64, 32))
+//           .OnPage(0x1601002a, 1).Caption("金克丝").On(lq::kEventClicked, &JinxClicked),
+//       ...
+//   };
+//   constexpr auto kMainControls = lq::JoinControls(kSettingsPage, kAdcPage, ...);
+//
+// Handlers are plain functions: void() for most events, bool() for the close queries
+// (kEventCloseQuery and kEventMayClose: false keeps the window), void(std::int32_t) for
+// kEventTray (the TrayAction). The builders give each kind its usual flags (see namespace unit);
+// properties a record does not set keep the defaults of property_table.h.
+//
 // Rules the runtime checks when it reads the templates (a template that breaks one is a fatal
 // "载入窗口模板数据段出错!"):
 // - Window ids are unique. Unit ids are well formed (unit_id.h) with the role of their record
