@@ -13,11 +13,27 @@
 namespace lq {
 namespace {
 
+constexpr UINT_PTR kTabSubclass = 1;
+constexpr UINT_PTR kGroupSubclass = 2;
+
 // Group boxes and the tab control hold controls, but their children's notifications and colour
-// requests belong to the window: they are passed on to it.
-LRESULT CALLBACK ForwardToForm(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                               UINT_PTR /*id*/, DWORD_PTR form) {
+// requests belong to the window: they are passed on to it. A group box also fills its own inside
+// with its background colour: its parent does not paint under it.
+LRESULT CALLBACK ForwardToForm(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                               DWORD_PTR form) {
   switch (message) {
+    case WM_ERASEBKGND:
+      if (id == kGroupSubclass) {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        auto brush =
+            reinterpret_cast<HBRUSH>(SendMessageW(reinterpret_cast<HWND>(form), WM_CTLCOLORSTATIC,
+                                                  wParam, reinterpret_cast<LPARAM>(hwnd)));
+        RECT client;
+        GetClientRect(hwnd, &client);
+        FillRect(dc, &client, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
+        return 1;
+      }
+      return DefSubclassProc(hwnd, message, wParam, lParam);
     case WM_COMMAND:
     case WM_NOTIFY:
     case WM_CTLCOLORSTATIC:
@@ -110,10 +126,10 @@ void FormWindow::CreateControl(UnitState& unit) {
       c.picture->SetPicture(unit.BytesAt(kPicPicture));
       break;
     case UnitKind::kGroupBox:
-      SetWindowSubclass(c.hwnd, &ForwardToForm, 1, reinterpret_cast<DWORD_PTR>(hwnd_));
+      SetWindowSubclass(c.hwnd, &ForwardToForm, kGroupSubclass, reinterpret_cast<DWORD_PTR>(hwnd_));
       break;
     case UnitKind::kTab: {
-      SetWindowSubclass(c.hwnd, &ForwardToForm, 1, reinterpret_cast<DWORD_PTR>(hwnd_));
+      SetWindowSubclass(c.hwnd, &ForwardToForm, kTabSubclass, reinterpret_cast<DWORD_PTR>(hwnd_));
       const auto pages = unit.pages();
       for (std::size_t i = 0; i < pages.size(); ++i) {
         std::wstring caption = GbkToWide(pages[i]);

@@ -230,6 +230,24 @@ TEST_F(FormsWin32, ColoursAnswerTheControlsColourRequests) {
   ReleaseDC(edit, dc);
 }
 
+COLORREF PixelOf(HWND hwnd, int x, int y) {
+  RedrawWindow(hwnd, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  HDC dc = GetDC(hwnd);
+  const COLORREF pixel = GetPixel(dc, x, y);
+  ReleaseDC(hwnd, dc);
+  return pixel;
+}
+
+TEST_F(FormsWin32, GroupBoxesFillTheirInside) {
+  ASSERT_TRUE(LoadWindow(kMainId, 0, false));
+  HWND group = UnitHandle(kMainId, kPage0Group);
+  // Away from the frame, the caption and the button inside.
+  EXPECT_EQ(PixelOf(group, 300, 50), GetSysColor(COLOR_BTNFACE));
+  WriteColourProperty(kMainId, kPage0Group, kGroupBackColour, 0x00ff00);
+  EXPECT_EQ(PixelOf(group, 300, 50), RGB(0, 255, 0));
+}
+
 TEST_F(FormsWin32, TextsCrossAsUtf16AndComeBackAsGbk) {
   ASSERT_TRUE(LoadWindow(kMainId, 0, false));
   WriteTextProperty(kMainId, kOwnUnit, kWindowTitle, Text("LOLQuillet皮肤修改 最新版本：１．２"));
