@@ -47,8 +47,8 @@ class MainWindowDirectory : public ::testing::Test {
     const bool open = WaitUntil([&] {
       for (HWND top : program.process().TopLevelWindows()) {
         if (driver::ClassOf(top) != L"#32770" || !IsWindowVisible(top)) continue;
-        for (std::uint32_t id : {0x47cu, 0x480u}) {  // the file name combo box, or its edit
-          if (HWND box = driver::FindControl({top}, id)) {
+        for (int id : {0x47c, 0x480}) {  // the file name combo box, or an edit box
+          if (HWND box = GetDlgItem(top, id)) {
             dialog = top;
             name = box;
             return true;
@@ -58,7 +58,8 @@ class MainWindowDirectory : public ::testing::Test {
       return false;
     });
     if (!open) return ::testing::AssertionFailure() << "no open-file dialog";
-    HWND button = driver::FindControl({dialog}, path.empty() ? IDCANCEL : IDOK);
+    // The dialog's own button: its file list, deeper down, may use id 1 too.
+    HWND button = GetDlgItem(dialog, path.empty() ? IDCANCEL : IDOK);
     if (!button) return ::testing::AssertionFailure() << "the dialog has no button";
     if (!path.empty() && !driver::WriteText(name, path)) {
       return ::testing::AssertionFailure() << "cannot type the file name";
