@@ -75,11 +75,6 @@ SkinWindowServices* Services() {
 #endif
 }
 
-bool SkinWindowLoaded() {
-  const WindowRecord* record = FindWindowRecord(kSkinWindowId);
-  return record != nullptr && record->loaded != nullptr;
-}
-
 void StartSlotInstallation(int slot) {
   SkinWindowServices* services = Services();
   if (services == nullptr) {
@@ -136,7 +131,7 @@ void SkinWindowCreated() {
   for (int slot = 1; slot <= kSkinSlotCount; ++slot) {
     const std::shared_ptr<const SkinRecord> record = ProgramSkinSlot(slot).Read();
     const ByteSet preview = services ? services->FetchPreview(record->preview_url) : ByteSet();
-    if (!SkinWindowLoaded()) {
+    if (!IsWindowLoaded(kSkinWindowId)) {
       return;
     }
     WriteBytesProperty(kSkinWindowId, PreviewBoxOfSlot(slot), kPicPicture, preview);
@@ -154,7 +149,7 @@ SkinWindowInstallationView::SkinWindowInstallationView(int slot)
 
 void SkinWindowInstallationView::SetCaption(std::string_view gbk_caption) {
   OnGuiThread([&] {
-    if (SkinWindowLoaded() && g_window_instance == window_instance_) {
+    if (IsWindowLoaded(kSkinWindowId) && g_window_instance == window_instance_) {
       WriteTextProperty(kSkinWindowId, LoadButtonOfSlot(slot_), kButtonCaption, Text(gbk_caption));
     }
   });
@@ -168,7 +163,7 @@ void SkinWindowInstallationView::ShowMessage(std::string_view gbk_message) {
 
 void SkinWindowInstallationView::CloseWindow() {
   OnGuiThread([&] {
-    if (SkinWindowLoaded() && g_window_instance == window_instance_) {
+    if (IsWindowLoaded(kSkinWindowId) && g_window_instance == window_instance_) {
       if (SkinWindowServices* services = Services()) {
         services->CloseSkinWindow();
       }
