@@ -42,12 +42,20 @@ std::filesystem::path HostFile(const char* linuxPath) {
 std::wstring ProgramNameForTest(std::wstring_view suffix) {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   const std::string name = std::string(info->test_suite_name()) + "_" + info->name();
-  return L"LQ_" + std::wstring(name.begin(), name.end()) + std::wstring(suffix) + L".exe";
+  // The run's process id too: a copy left running by an earlier run must not hold the guard.
+  return L"LQ_" + std::wstring(name.begin(), name.end()) + L"_" +
+         std::to_wstring(GetCurrentProcessId()) + std::wstring(suffix) + L".exe";
 }
 
 void CopyProgram(const std::filesystem::path& to) {
   std::filesystem::create_directories(to.parent_path());
   std::filesystem::copy_file(HostFile(LQ_PROGRAM_EXE), to,
+                             std::filesystem::copy_options::overwrite_existing);
+}
+
+void CopyCover(const std::filesystem::path& to) {
+  std::filesystem::create_directories(to.parent_path());
+  std::filesystem::copy_file(HostFile(LQ_COVER_EXE), to,
                              std::filesystem::copy_options::overwrite_existing);
 }
 

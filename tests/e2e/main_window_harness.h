@@ -45,6 +45,8 @@ std::wstring ProgramNameForTest(std::wstring_view suffix = L"");
 // Copies the program (or the LolClient.exe stand-in) to `to`, creating its folders.
 void CopyProgram(const std::filesystem::path& to);
 void CopyStandin(const std::filesystem::path& to);
+// A program that only shows a large window at the top left of the screen, above what is there.
+void CopyCover(const std::filesystem::path& to);
 
 class Program {
  public:

@@ -113,11 +113,19 @@ TEST_F(TrayMenu, HoldsShowAndExitAndShowRaisesTheWindow) {
   driver::CloseAsUser(main);
   ASSERT_TRUE(WaitUntil([&] { return Hidden(program); }));
 
-  // Another window above where the program's window will be.
-  HWND cover = CreateWindowExW(0, L"STATIC", L"cover", WS_POPUP | WS_VISIBLE, 0, 0, 1200, 900,
-                               nullptr, nullptr, nullptr, nullptr);
-  ASSERT_NE(cover, nullptr);
-  SetWindowPos(cover, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  // Another program's window above where the program's window will be.
+  const auto coverExe = scratch.path() / L"cover.exe";
+  CopyCover(coverExe);
+  std::string error;
+  auto cover = driver::TargetProcess::Start(coverExe.native(), L"", L"", &error);
+  ASSERT_TRUE(cover.has_value()) << error;
+  HWND coverWindow = nullptr;
+  ASSERT_TRUE(WaitUntil([&] {
+    for (HWND top : cover->TopLevelWindows()) {
+      if (IsWindowVisible(top)) coverWindow = top;
+    }
+    return coverWindow != nullptr;
+  }));
 
   // Two items: three steps down wrap round to the first, 显示.
   HWND menu = OpenMenu(program);
@@ -128,13 +136,13 @@ TEST_F(TrayMenu, HoldsShowAndExitAndShowRaisesTheWindow) {
   EXPECT_TRUE(WaitUntil([&] { return !(GetWindowLongW(main, GWL_EXSTYLE) & WS_EX_TOPMOST); }));
   bool mainFirst = false;
   for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
-    if (w == main || w == cover) {
+    if (w == main || w == coverWindow) {
       mainFirst = w == main;
       break;
     }
   }
   EXPECT_TRUE(mainFirst);
-  DestroyWindow(cover);
+  cover->Terminate();
 
   // The second item, 退出, ends the program with code 0.
   menu = OpenMenu(program);

@@ -4,13 +4,19 @@
 # lock, since every Wine process of the prefix sees the same process list.
 include(${PROJECT_SOURCE_DIR}/tests/support/support.cmake)
 
+# Another program's window, for the raise of the tray menu's 显示.
+add_executable(lq_e2e_cover WIN32 ${CMAKE_CURRENT_LIST_DIR}/main_window_cover.cpp)
+target_link_libraries(lq_e2e_cover PRIVATE lq_options)
+target_link_options(lq_e2e_cover PRIVATE -municode)
+
 add_library(lq_main_window_harness STATIC ${CMAKE_CURRENT_LIST_DIR}/main_window_harness.cpp)
 target_link_libraries(lq_main_window_harness PUBLIC lq_options lq_driver_lib lq_test_support
   GTest::gtest)
 target_compile_definitions(lq_main_window_harness PUBLIC
   LQ_PROGRAM_EXE="$<TARGET_FILE:LOLQuillet>"
-  LQ_STANDIN_EXE="$<TARGET_FILE:lq_standin_lolclient>")
-add_dependencies(lq_main_window_harness LOLQuillet lq_standin_lolclient)
+  LQ_STANDIN_EXE="$<TARGET_FILE:lq_standin_lolclient>"
+  LQ_COVER_EXE="$<TARGET_FILE:lq_e2e_cover>")
+add_dependencies(lq_main_window_harness LOLQuillet lq_standin_lolclient lq_e2e_cover)
 
 function(lq_add_main_window_e2e name)
   cmake_parse_arguments(A "" "LOCK" "SOURCES" ${ARGN})
