@@ -38,6 +38,8 @@ import statistics, sys
 rows = {}
 for line in open(sys.argv[1]):
     step, *fields = line.split()
+    if step == "staged":
+        continue
     values = dict(f.split("=") for f in fields)
     rows.setdefault(step, []).append(values)
 size = int(sys.argv[2])
