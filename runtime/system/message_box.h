@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "runtime/commands/values.h"
+#include "runtime/system/message_box_content.h"
 #include "runtime/system/message_box_rules.h"
 
 namespace lq {
@@ -15,5 +16,12 @@ namespace lq {
 // pressed button as a MessageBoxButton number (OK 0 ... No 6). Texts are GBK.
 int ShowMessageBox(const Text& content, std::uint32_t style = 0, const Text& caption = Text(),
                    HWND parent = nullptr);
+// The same for content of any kind, shown as MessageBoxContentText gives it.
+int ShowMessageBox(const Value& content, std::uint32_t style = 0, const Text& caption = Text(),
+                   HWND parent = nullptr);
+inline int ShowMessageBox(const char* content, std::uint32_t style = 0,
+                          const Text& caption = Text(), HWND parent = nullptr) {
+  return ShowMessageBox(Text(content), style, caption, parent);
+}
 
 }  // namespace lq

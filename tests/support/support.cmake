@@ -15,8 +15,11 @@
 #   lq::test::FixtureEndpoint() (tests/support/endpoint_client.h).
 include_guard(GLOBAL)
 
+# Cached: the file is read once, but its functions are called from other directories.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
-set(LQ_ENDPOINT_SCRIPT "${PROJECT_SOURCE_DIR}/tools/endpoint/endpoint.py")
+set(LQ_PYTHON3 "${Python3_EXECUTABLE}" CACHE INTERNAL "Interpreter of the test endpoint")
+set(LQ_ENDPOINT_SCRIPT "${PROJECT_SOURCE_DIR}/tools/endpoint/endpoint.py" CACHE INTERNAL
+  "The local HTTP test endpoint")
 
 add_library(lq_test_support STATIC
   ${CMAKE_CURRENT_LIST_DIR}/endpoint_client.cpp
@@ -37,11 +40,11 @@ function(lq_add_endpoint_fixture fixture)
   endif()
   lq_endpoint_state_dir(${fixture} state)
   # A plain path as COMMAND: the cross build's emulator must not run the interpreter.
-  add_test(NAME ${fixture}_start COMMAND ${Python3_EXECUTABLE} ${LQ_ENDPOINT_SCRIPT} --background
+  add_test(NAME ${fixture}_start COMMAND ${LQ_PYTHON3} ${LQ_ENDPOINT_SCRIPT} --background
     --port ${A_PORT} --root ${A_ROOT} --state-dir ${state} --record ${state}/requests.jsonl)
   set_tests_properties(${fixture}_start PROPERTIES FIXTURES_SETUP ${fixture} TIMEOUT 30)
   add_test(NAME ${fixture}_stop
-    COMMAND ${Python3_EXECUTABLE} ${LQ_ENDPOINT_SCRIPT} --stop --state-dir ${state})
+    COMMAND ${LQ_PYTHON3} ${LQ_ENDPOINT_SCRIPT} --stop --state-dir ${state})
   set_tests_properties(${fixture}_stop PROPERTIES FIXTURES_CLEANUP ${fixture} TIMEOUT 30)
 endfunction()
 

@@ -13,4 +13,8 @@ int ShowMessageBox(const Text& content, std::uint32_t style, const Text& caption
   return MessageBoxButtonNumber(pressed);
 }
 
+int ShowMessageBox(const Value& content, std::uint32_t style, const Text& caption, HWND parent) {
+  return ShowMessageBox(MessageBoxContentText(content), style, caption, parent);
+}
+
 }  // namespace lq

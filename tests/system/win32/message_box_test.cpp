@@ -96,5 +96,26 @@ TEST(ShowMessageBox, DefaultCaptionAndAnInvalidParent) {
   EXPECT_EQ(seen.text, L"第二行\r\n内容");
 }
 
+TEST(ShowMessageBox, ValuesShowAsText) {
+  struct Case {
+    Value content;
+    const wchar_t* shown;
+  } cases[] = {
+      {Value(std::int32_t{-42}), L"-42"},
+      {Value(true), L"真"},
+      {Value(ByteSet::FromString("bytes")), L""},
+      {Value("载入"), L"载入"},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    const std::wstring caption = L"值 " + std::to_wstring(n);
+    SeenBox seen;
+    std::thread presser = PressWhenShown(caption, IDOK, &seen);
+    EXPECT_EQ(ShowMessageBox(c.content, 0, Text("值 " + std::to_string(n++))), kButtonOk);
+    presser.join();
+    EXPECT_EQ(seen.text, c.shown);
+  }
+}
+
 }  // namespace
 }  // namespace lq
