@@ -111,6 +111,14 @@ TEST(DriverLibrary, AttachedProgramIsNeverEnded) {
   ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                              &si, &pi));
   CloseHandle(pi.hThread);
+  // Ends the program if a check below gives up early, so no window outlives the test.
+  struct EndOnExit {
+    HANDLE process;
+    ~EndOnExit() {
+      if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) TerminateProcess(process, 1);
+      CloseHandle(process);
+    }
+  } guard{pi.hProcess};
   WaitForInputIdle(pi.hProcess, 10000);
   {
     std::string error;
@@ -131,7 +139,6 @@ TEST(DriverLibrary, AttachedProgramIsNeverEnded) {
     if (ClassOf(w) == L"LqDriverTestApp") CloseAsUser(w);
   }
   EXPECT_EQ(again->WaitExit(10000), 4u);
-  CloseHandle(pi.hProcess);
 }
 
 DWORD RunDriver(const std::wstring& scenario) {
