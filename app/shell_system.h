@@ -43,6 +43,8 @@ class ShellSystem {
   virtual void ShowPopupMenu(WindowId window, UnitId entry) = 0;
   // LoadWindow without a parent; a modal load returns when the window is gone.
   virtual bool LoadWindow(WindowId window, bool modal) = 0;
+  // HttpRequest with the URL alone: the response body, or empty when no response came.
+  virtual ByteSet FetchPage(const Text& /*url*/) { return ByteSet(); }
 };
 
 // The installed implementation; the program ends with a runtime error report if none is.

@@ -1,14 +1,23 @@
 #include "app/version_notice.h"
 
 #include "app/main_window.h"
+#include "app/shell_system.h"
+#include "runtime/commands/conversions.h"
 #include "runtime/commands/text_commands.h"
 #include "runtime/forms/unit_properties.h"
+#include "web/code_pages.h"
+#include "web/text_markers.h"
 
 namespace lq {
 
+Text LatestVersionFromPage(const ByteSet& page) {
+  const Text text = ToText(Value(Utf8ToGbk(ToText(Value(page)))));
+  std::int32_t position = 0;
+  return TextBetweenFrom(text, kShareTitleStart, kShareTitleSuffix, position);
+}
+
 Text FetchLatestVersionText() {
-  // The share-page request is not wired yet: every run shows the notice without a latest version.
-  return Text();
+  return LatestVersionFromPage(Shell().FetchPage(Text(LQ_SHARE_LISTING_ADDRESS)));
 }
 
 Text VersionNotice(const Text& latestVersion) {

@@ -8,11 +8,18 @@ namespace lq {
 
 inline constexpr const char* kVersionNoticePrefix = "Moriba  目前版本：V2.2  最新版本：";
 inline constexpr const char* kVersionNoticeSuffix = " 如果您不是最新版本请联系作者更新";
+// The share page's title: the shared item's name between these two markers.
+inline constexpr const char* kShareTitleStart = "<title>";
+inline constexpr const char* kShareTitleSuffix = "_免费高速下载|百度云 网盘-分享无限制</title>";
 
 // The latest version's name from the share page (LQ_SHARE_LISTING_ADDRESS), exactly as found; empty
 // when the page cannot be fetched or holds no title of the expected form. Blocks the calling thread
 // while it fetches.
 Text FetchLatestVersionText();
+
+// The text between "<title>" and the title suffix of a share page in UTF-8, exactly as found;
+// empty when either marker is missing.
+Text LatestVersionFromPage(const ByteSet& page);
 
 // The prefix, the latest version text and the suffix.
 Text VersionNotice(const Text& latestVersion);

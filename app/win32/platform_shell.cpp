@@ -7,6 +7,7 @@
 #include "runtime/system/folder_paths.h"
 #include "runtime/system/message_box.h"
 #include "runtime/system/process_list.h"
+#include "web/http_request.h"
 
 namespace lq {
 
@@ -29,6 +30,8 @@ Text PlatformShell::SpecialFolderPath(int number) { return lq::SpecialFolderPath
 bool PlatformShell::OpenCommonDialog(WindowId window, UnitId dialog) {
   return lq::OpenCommonDialog(window, dialog);
 }
+
+ByteSet PlatformShell::FetchPage(const Text& url) { return HttpRequest(url); }
 
 bool PlatformShell::WriteBytesToFile(const Text& fileName, const ByteSet& bytes) {
   return lq::WriteBytesToFile(fileName, bytes);

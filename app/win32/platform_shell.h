@@ -15,6 +15,7 @@ class PlatformShell final : public ShellSystem {
   Text SpecialFolderPath(int number) override;
   bool OpenCommonDialog(WindowId window, UnitId dialog) override;
   bool WriteBytesToFile(const Text& fileName, const ByteSet& bytes) override;
+  ByteSet FetchPage(const Text& url) override;
   void SetTrayIcon(WindowId window, const ByteSet& icon, const Text& tip) override;
   void ShowPopupMenu(WindowId window, UnitId entry) override;
   bool LoadWindow(WindowId window, bool modal) override;

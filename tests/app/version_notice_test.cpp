@@ -1,0 +1,48 @@
+// The latest version as the share page's title names it, and the notice built around it.
+#include "app/version_notice.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace lq {
+namespace {
+
+// Share pages arrive in UTF-8; the program's texts are GBK. The suffix in UTF-8:
+constexpr char kSuffixUtf8[] =
+    "_\xE5\x85\x8D\xE8\xB4\xB9\xE9\xAB\x98\xE9\x80\x9F\xE4\xB8\x8B\xE8\xBD\xBD|"  // _免费高速下载|
+    "\xE7\x99\xBE\xE5\xBA\xA6\xE4\xBA\x91 \xE7\xBD\x91\xE7\x9B\x98-"         // 百度云 网盘-
+    "\xE5\x88\x86\xE4\xBA\xAB\xE6\x97\xA0\xE9\x99\x90\xE5\x88\xB6</title>";  // 分享无限制</title>
+
+ByteSet Page(const std::string& html) { return ByteSet::FromString(html); }
+
+TEST(LatestVersionFromPage, KeepsTheTitleTextByteForByte) {
+  // "皮肤 V3.1" in UTF-8, with spaces and a line break kept.
+  const std::string name = " \xE7\x9A\xAE\xE8\x82\xA4 V3.1\r\n";
+  const Text latest =
+      LatestVersionFromPage(Page("<html><head><title>" + name + kSuffixUtf8 + "</head></html>"));
+  EXPECT_EQ(latest.str(), " \xC6\xA4\xB7\xF4 V3.1\r\n");
+}
+
+TEST(LatestVersionFromPage, FailureFormsGiveTheEmptyText) {
+  EXPECT_TRUE(LatestVersionFromPage(ByteSet()).empty());
+  EXPECT_TRUE(LatestVersionFromPage(Page("<html>no title</html>")).empty());
+  EXPECT_TRUE(LatestVersionFromPage(Page(std::string("<TITLE>V3") + kSuffixUtf8)).empty());
+  EXPECT_TRUE(LatestVersionFromPage(Page(std::string("V3") + kSuffixUtf8 + "<title>V4")).empty());
+  EXPECT_TRUE(LatestVersionFromPage(Page("<title>V3_other</title>")).empty());
+}
+
+TEST(LatestVersionFromPage, TwoTitlesUseTheFirst) {
+  const std::string html = std::string("<title>A") + kSuffixUtf8 + "<title>B" + kSuffixUtf8;
+  EXPECT_EQ(LatestVersionFromPage(Page(html)).str(), "A");
+}
+
+TEST(VersionNotice, FrameTheLatestVersionExactly) {
+  EXPECT_EQ(VersionNotice(Text("V3")).str(),
+            "Moriba  目前版本：V2.2  最新版本：V3 如果您不是最新版本请联系作者更新");
+  EXPECT_EQ(VersionNotice(Text()).str(),
+            "Moriba  目前版本：V2.2  最新版本： 如果您不是最新版本请联系作者更新");
+}
+
+}  // namespace
+}  // namespace lq
