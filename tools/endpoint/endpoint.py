@@ -115,27 +115,27 @@ def _read(path):
         return f.read().strip()
 
 
-def _is_ours(pid, state_dir):
-    """True when pid is an endpoint started with this state directory."""
+def _is_ours(pid, state_dir, script="endpoint.py"):
+    """True when pid runs `script` (this server or one that extends it) with this state directory."""
     try:
         with open(f"/proc/{pid}/cmdline", "rb") as f:
             args = f.read().split(b"\0")
     except OSError:
         return False
-    return (any(a.endswith(b"endpoint.py") for a in args)
+    return (any(a.endswith(os.fsencode(script)) for a in args)
             and os.fsencode(os.path.abspath(state_dir)) in args)
 
 
-def stop(state_dir):
+def stop(state_dir, script="endpoint.py"):
     pid_file = _state(state_dir, "pid")
     try:
         pid = int(_read(pid_file))
     except (OSError, ValueError):
         return 0
-    if _is_ours(pid, state_dir):
+    if _is_ours(pid, state_dir, script):
         os.kill(pid, signal.SIGTERM)
         for _ in range(100):
-            if not _is_ours(pid, state_dir):
+            if not _is_ours(pid, state_dir, script):
                 break
             time.sleep(0.05)
         else:

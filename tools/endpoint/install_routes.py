@@ -257,40 +257,6 @@ def share_latest(ex):
 # --- running it --------------------------------------------------------------------------------
 
 
-def _is_ours(pid, state_dir):
-    try:
-        with open(f"/proc/{pid}/cmdline", "rb") as f:
-            args = f.read().split(b"\0")
-    except OSError:
-        return False
-    return (any(a.endswith(b"install_routes.py") for a in args)
-            and os.fsencode(os.path.abspath(state_dir)) in args)
-
-
-def stop(state_dir):
-    """Stops the server started with `state_dir` (endpoint.stop knows only endpoint.py)."""
-    try:
-        with open(os.path.join(state_dir, "pid")) as f:
-            pid = int(f.read().strip())
-    except (OSError, ValueError):
-        pid = None
-    if pid is not None and _is_ours(pid, state_dir):
-        import signal
-        os.kill(pid, signal.SIGTERM)
-        for _ in range(100):
-            if not _is_ours(pid, state_dir):
-                break
-            time.sleep(0.05)
-        else:
-            os.kill(pid, signal.SIGKILL)
-    for name in ("pid", "port"):
-        try:
-            os.remove(os.path.join(state_dir, name))
-        except OSError:
-            pass
-    return 0
-
-
 def main(argv=None):
     import endpoint
     argv = sys.argv[1:] if argv is None else argv
@@ -298,9 +264,9 @@ def main(argv=None):
     if "--state-dir" in argv:
         state_dir = os.path.abspath(argv[argv.index("--state-dir") + 1])
     if "--stop" in argv:
-        return stop(state_dir) if state_dir else 2
+        return endpoint.stop(state_dir, script="install_routes.py") if state_dir else 2
     if "--background" in argv and state_dir:
-        stop(state_dir)  # one left over from an interrupted run
+        endpoint.stop(state_dir, script="install_routes.py")  # one left over from an interrupted run
     # The detached server that --background starts must be this script again.
     endpoint.__file__ = os.path.abspath(__file__)
     return endpoint.main(argv)
