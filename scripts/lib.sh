@@ -32,6 +32,10 @@ lq_ensure_display() {
 # One persistent wineserver for the whole run: each Wine process then starts in a fraction of a second.
 lq_start_wineserver() {
   if "$wineserver" -p 2>/dev/null; then lq_started_wineserver=1; fi
+  # The first Wine process starts the prefix's services and desktop, which inherit its output and
+  # hold it open for as long as they live: start them here, detached, so that CTest's pipes close
+  # when each test ends.
+  "$wine" cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
 lq_cleanup() {
