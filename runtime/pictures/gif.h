@@ -60,6 +60,8 @@ class GifCanvas {
   std::int32_t width() const { return stream_.width; }
   std::int32_t height() const { return stream_.height; }
   const PixelBuffer& pixels() const { return pixels_; }
+  // Hands the canvas's pixels over; the canvas is empty afterwards and draws nothing more.
+  PixelBuffer TakePixels();
 
  private:
   struct Area {

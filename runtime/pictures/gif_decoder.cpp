@@ -298,6 +298,12 @@ void GifCanvas::CopyArea(const Area& area, bool save) {
   }
 }
 
+PixelBuffer GifCanvas::TakePixels() {
+  stream_.frames.clear();
+  saved_area_.reset();
+  return std::move(pixels_);
+}
+
 void GifCanvas::DrawFrame(std::size_t index) {
   if (saved_area_) {
     CopyArea(*saved_area_, false);
@@ -369,7 +375,8 @@ std::optional<Picture> DecodeGifStill(Bytes data) {
   picture.height = canvas.height();
   picture.layout = PixelLayout::kBgra32TopDown;
   picture.stride = picture.width * 4;
-  picture.pixels = canvas.pixels();
+  // The logical screen may be far larger than the data: no second copy of it.
+  picture.pixels = canvas.TakePixels();
   return picture;
 }
 
