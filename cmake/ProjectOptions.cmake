@@ -35,12 +35,12 @@ function(lq_add_library name)
   target_link_libraries(${name} PUBLIC lq_options ${A_DEPS})
 endfunction()
 
-# lq_add_test(name SOURCES src... [DEPS lib...])
+# lq_add_test(name SOURCES src... [DEPS lib...] [PROPERTIES prop value...])
 # A GoogleTest program; its cases are listed at test time (under Wine in the Windows build).
 function(lq_add_test name)
-  cmake_parse_arguments(A "" "" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS;PROPERTIES" ${ARGN})
   add_executable(${name} ${A_SOURCES})
   target_link_libraries(${name} PRIVATE lq_options ${A_DEPS} GTest::gmock_main)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-    PROPERTIES TIMEOUT 120 ENVIRONMENT "LQ_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+    PROPERTIES TIMEOUT 120 ENVIRONMENT "LQ_SOURCE_DIR=${PROJECT_SOURCE_DIR}" ${A_PROPERTIES})
 endfunction()

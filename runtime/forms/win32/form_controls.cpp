@@ -1,7 +1,9 @@
 // Creating a window's controls from their unit state, and what each kind's own properties do.
 
 #include <algorithm>
+#include <set>
 #include <string>
+#include <utility>
 
 #include "runtime/forms/form_rules.h"
 #include "runtime/forms/forms_messages.h"
@@ -77,9 +79,14 @@ FormWindow::Control* FormWindow::FindControl(UnitId unit) {
   return it == controls_.end() ? nullptr : &it->second;
 }
 
-HWND FormWindow::ControlHandle(UnitId unit) const {
+HWND FormWindow::CreatedHandle(UnitId unit) const {
   auto it = controls_.find(unit);
   return it == controls_.end() ? nullptr : it->second.hwnd;
+}
+
+HWND FormWindow::ControlHandle(UnitId unit) {
+  if (!deferred_.empty() && !CreatedHandle(unit)) CreateDeferredControls();
+  return CreatedHandle(unit);
 }
 
 UnitState* FormWindow::UnitOfHandle(HWND control) {
@@ -89,7 +96,46 @@ UnitState* FormWindow::UnitOfHandle(HWND control) {
 }
 
 void FormWindow::CreateControls() {
-  for (UnitState& unit : model_.Controls()) CreateControl(unit);
+  // Most of a window with tab pages lies on the pages not selected; creating those controls costs
+  // far more than the rest of loading, so they wait until the window shows.
+  std::set<UnitId> later;
+  for (UnitState& unit : model_.Controls()) {
+    if (OnHiddenPage(model_, unit) || later.count(unit.parent()) != 0) {
+      later.insert(unit.id());
+      deferred_.push_back(unit.id());
+      controls_[unit.id()].unit = &unit;
+      continue;
+    }
+    CreateControl(unit);
+  }
+}
+
+void FormWindow::CreateDeferredControls() {
+  if (deferred_.empty()) return;
+  const std::vector<UnitId> ids = std::exchange(deferred_, {});
+  for (UnitId id : ids) {
+    if (UnitState* unit = model_.Find(id)) {
+      CreateControl(*unit);
+      PlaceAmongSiblings(*unit);
+    }
+  }
+}
+
+void FormWindow::PlaceAmongSiblings(const UnitState& unit) {
+  const HWND self = CreatedHandle(unit.id());
+  if (!self) return;
+  // The nearest earlier sibling in template order that has a window.
+  HWND before = nullptr;
+  for (const UnitState& other : model_.Controls()) {
+    if (other.id() == unit.id()) break;
+    if (other.parent() != unit.parent()) continue;
+    if (HWND h = CreatedHandle(other.id())) before = h;
+  }
+  const HWND wanted =
+      before ? GetWindow(before, GW_HWNDNEXT) : GetWindow(GetParent(self), GW_CHILD);
+  if (wanted == self) return;
+  SetWindowPos(self, before ? before : HWND_TOP, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
 }
 
 void FormWindow::CreateControl(UnitState& unit) {
@@ -98,7 +144,7 @@ void FormWindow::CreateControl(UnitState& unit) {
   const wchar_t* window_class = ControlClass(unit.kind());
   if (!window_class) return;  // the common dialog is no window
 
-  HWND parent = unit.parent() == 0 ? hwnd_ : ControlHandle(unit.parent());
+  HWND parent = unit.parent() == 0 ? hwnd_ : CreatedHandle(unit.parent());
   const Geometry g = unit.geometry();
   const Styles s = ControlStyles(unit, ShouldShow(model_, unit));
   const std::wstring text = InitialText(unit);

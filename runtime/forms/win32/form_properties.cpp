@@ -48,7 +48,7 @@ bool HasVisibleStyle(HWND hwnd) { return (GetWindowLongPtrW(hwnd, GWL_STYLE) & W
 
 PropertyValue FormWindow::ReadProperty(UnitState& unit, int index) {
   const bool is_window = unit.kind() == UnitKind::kWindow;
-  HWND h = is_window ? hwnd_ : ControlHandle(unit.id());
+  HWND h = is_window ? hwnd_ : CreatedHandle(unit.id());
   if (!h || unit.kind() == UnitKind::kMenuItem) return unit.Get(index);
   if (index >= kPropLeft && index <= kPropHeight)
     return GeometryPart(ActualRect(h, !is_window), index);
@@ -81,7 +81,7 @@ void FormWindow::WriteProperty(UnitState& unit, int index, const PropertyValue& 
 
 void FormWindow::ApplyCommon(UnitState& unit, int index) {
   const bool is_window = unit.kind() == UnitKind::kWindow;
-  HWND h = is_window ? hwnd_ : ControlHandle(unit.id());
+  HWND h = is_window ? hwnd_ : CreatedHandle(unit.id());
   if (!h) return;
   switch (index) {
     case kPropLeft:

@@ -329,25 +329,40 @@ void FormWindow::PaintBackground(HDC dc) {
   FillRect(dc, &client, window_brush_.get());
 }
 
+void FormWindow::FinishLoading() {
+  if (!loading_) return;
+  loading_ = false;
+  if (IsWindowVisible(hwnd_)) UpdateWindow(hwnd_);
+  CreateDeferredControls();
+  if (tray_icon_) NotifyTray();
+}
+
 void FormWindow::SetTrayIcon(pictures::UniqueIcon icon, std::string_view gbkTip) {
   if (!icon) {
     RemoveTrayIcon();
     return;
   }
+  // The notification area answers slowly (tens of milliseconds): while the window loads, the
+  // icon is kept and added once the window shows.
+  // The previous icon goes once the entry no longer shows it.
+  const pictures::UniqueIcon previous = std::exchange(tray_icon_, std::move(icon));
+  tray_tip_ = GbkToWide(TrayTip(gbkTip));
+  if (!loading_) NotifyTray();
+}
+
+void FormWindow::NotifyTray() {
   NOTIFYICONDATAW data{};
   data.cbSize = sizeof data;
   data.hWnd = hwnd_;
   data.uID = kTrayIconId;
   data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   data.uCallbackMessage = kTrayCallbackMessage;
-  data.hIcon = icon.get();
-  const std::wstring tip = GbkToWide(TrayTip(gbkTip));
-  tip.copy(data.szTip, std::size(data.szTip) - 1);
+  data.hIcon = tray_icon_.get();
+  tray_tip_.copy(data.szTip, std::size(data.szTip) - 1);
   bool shown = false;
   if (tray_shown_) shown = TrayNotify(NIM_MODIFY, &data);
   if (!shown) shown = TrayNotify(NIM_ADD, &data);
   tray_shown_ = shown;
-  tray_icon_ = std::move(icon);  // the previous icon goes now that the entry no longer shows it
 }
 
 void FormWindow::RemoveTrayIcon() {

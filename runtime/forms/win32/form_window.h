@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <span>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -56,6 +57,11 @@ class FormWindow final : public LoadedWindow {
   void DisableOthersForModal();
   // Shows the window if its visible flag is set, in the state its position asks for.
   void ShowAtLoad();
+  // The end of loading, once the window shows: paints it, then creates the controls that Create
+  // left for later (those on tab pages not selected, and what lies inside them) and adds the tray
+  // icon set meanwhile. The window appears without waiting for what nobody sees yet; all of it
+  // is in place before loading returns.
+  void FinishLoading();
 
   // Closing.
   bool being_closed() const { return being_closed_; }
@@ -70,7 +76,8 @@ class FormWindow final : public LoadedWindow {
   bool OpenCommonDialog(UnitState& dialog);
   void SelectPage(UnitState& tab, std::int32_t page);
 
-  HWND ControlHandle(UnitId unit) const;
+  // The control's window; for a control not created yet, creates the deferred ones first.
+  HWND ControlHandle(UnitId unit);
   UnitState* UnitOfHandle(HWND control);
 
  private:
@@ -100,8 +107,15 @@ class FormWindow final : public LoadedWindow {
   void RemoveTrayIcon();
 
   // Controls (form_controls.cpp).
+  // Creates the controls that show at load now and defers the ones on unselected tab pages.
   void CreateControls();
   void CreateControl(UnitState& unit);
+  // Puts a control created later where creation in template order would have put it among its
+  // siblings, so that tab order and z-order do not depend on when it was made.
+  void PlaceAmongSiblings(const UnitState& unit);
+  HWND CreatedHandle(UnitId unit) const;
+  void CreateDeferredControls();
+  void NotifyTray();
   void ApplyFont(Control& control);
   void RestyleControl(Control& control);
   void ApplyControlProperty(Control& control, int index);
@@ -125,6 +139,7 @@ class FormWindow final : public LoadedWindow {
   HWND hwnd_ = nullptr;
   bool adopted_ = false;  // created: the window now owns this object
   bool creating_ = true;
+  bool loading_ = true;  // until FinishLoading: tray icon changes wait
   bool being_closed_ = false;
   bool activated_once_ = false;
   // The last position and size reported, so that a message repeating them raises nothing.
@@ -133,11 +148,13 @@ class FormWindow final : public LoadedWindow {
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   std::vector<std::pair<HWND, bool>> disabled_;  // windows this window's modality disabled
   std::map<UnitId, Control> controls_;
+  std::vector<UnitId> deferred_;  // controls still to be created, in template order
   UniqueMenu menu_bar_;
   UniqueBrush window_brush_;
   pictures::UniqueIcon big_icon_;
   pictures::UniqueIcon small_icon_;
   pictures::UniqueIcon tray_icon_;
+  std::wstring tray_tip_;
   bool tray_shown_ = false;
 };
 

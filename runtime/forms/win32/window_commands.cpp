@@ -60,6 +60,8 @@ bool LoadOnGuiThread(WindowId id, WindowId parent, bool modal) {
   }
   if (modal) window->DisableOthersForModal();
   window->ShowAtLoad();
+  window->FinishLoading();
+  if (!*alive) return false;
   if (!modal) return true;
 
   RunMessageLoopWhile(alive);

@@ -9,7 +9,8 @@ namespace {
 
 BOOL WINAPI RecordTray(DWORD message, NOTIFYICONDATAW* data) {
   TrayCalls().push_back({message, data->uID, data->uFlags, data->uCallbackMessage,
-                         data->hIcon != nullptr, data->szTip});
+                         data->hIcon != nullptr, data->szTip,
+                         IsWindowVisible(data->hWnd) != FALSE});
   const char* what = message == NIM_ADD      ? "tray.add"
                      : message == NIM_MODIFY ? "tray.modify"
                      : message == NIM_DELETE ? "tray.delete"

@@ -21,6 +21,7 @@ struct TrayCall {
   UINT callback = 0;
   bool has_icon = false;
   std::wstring tip;
+  bool window_shown = false;  // whether the icon's window was visible at the call
 };
 std::vector<TrayCall>& TrayCalls();
 
