@@ -4,9 +4,11 @@
 
 #include "runtime/pictures/decoders.h"
 #include "runtime/pictures/gif.h"
+#include "tools/fuzz/fuzz_limits.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const lq::pictures::Bytes bytes(data, size);
+  if (lq::fuzz::HugeGifScreen(bytes)) return 0;
   (void)lq::pictures::DecodeGifStill(bytes);
   if (auto stream = lq::pictures::ParseGif(bytes)) {
     const std::size_t frames = stream->frames.size();
