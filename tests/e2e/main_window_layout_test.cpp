@@ -2,10 +2,10 @@
 // bar, a read-only directory field.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 
-#include <map>
-
+#include "runtime/system/http_read.h"
 #include "skins/catalogue.h"
 #include "tests/e2e/main_window_harness.h"
 
@@ -17,6 +17,15 @@ std::wstring Wide936(std::string_view gbk) {
   std::wstring w(static_cast<std::size_t>(n), L'\0');
   MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), w.data(), n);
   return w;
+}
+
+std::string Utf8(const std::wstring& wide) {
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
+                                    0, nullptr, nullptr);
+  std::string s(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), s.data(), n, nullptr,
+                      nullptr);
+  return s;
 }
 
 // The control's rectangle in its parent's client area.
@@ -43,13 +52,23 @@ class MainWindowLayout : public ::testing::Test {
 };
 
 TEST_F(MainWindowLayout, TitlePagesMenuBarAndDirectoryField) {
+  const std::wstring prefix = L"Moriba  目前版本：V2.2  最新版本：";
+  const std::wstring suffix = L" 如果您不是最新版本请联系作者更新";
+#ifdef LQ_E2E_SHARE_CONTROL
+  // The local endpoint serves the share page at the build's address: the usual page, chosen again
+  // in case an interrupted test left another.
+  ASSERT_EQ(HttpReadWithStatus(Text(LQ_E2E_SHARE_CONTROL "?variant=ok")).status, 200)
+      << "is tools/endpoint/install_routes.py serving " << LQ_E2E_SHARE_CONTROL << "?";
+#endif
   Program program(exe);
-  // The title names the latest version from the share page at the build's address: the local
-  // endpoint's item while another test group has it running, otherwise nothing.
+  // The title names the latest version from the share page.
   const std::wstring title = program.Text(0);
-  EXPECT_TRUE(title == L"Moriba  目前版本：V2.2  最新版本： 如果您不是最新版本请联系作者更新" ||
-              title == L"Moriba  目前版本：V2.2  最新版本：LOLQuillet V2.3 皮肤合集 如果您不是最新版本请联系作者更新")
-      << "title: " << std::string(title.begin(), title.end());
+#ifdef LQ_E2E_SHARE_CONTROL
+  EXPECT_EQ(title, prefix + L"LOLQuillet V2.3 皮肤合集" + suffix) << "title: " << Utf8(title);
+#else
+  // A share page elsewhere: whatever it names, between the notice's two parts.
+  EXPECT_TRUE(title.starts_with(prefix) && title.ends_with(suffix)) << "title: " << Utf8(title);
+#endif
   HWND main = program.Main();
   EXPECT_EQ(GetMenu(main), nullptr);  // 菜单 is no menu bar
 

@@ -19,20 +19,42 @@ target_compile_definitions(lq_main_window_harness PUBLIC
 add_dependencies(lq_main_window_harness LOLQuillet lq_standin_lolclient lq_e2e_cover)
 
 function(lq_add_main_window_e2e name)
-  cmake_parse_arguments(A "" "LOCK" "SOURCES" ${ARGN})
+  cmake_parse_arguments(A "" "LOCK;FIXTURE" "SOURCES" ${ARGN})
   add_executable(${name} ${A_SOURCES})
   target_link_libraries(${name} PRIVATE lq_main_window_harness lq_skins_core GTest::gmock_main)
   set(props TIMEOUT 60 ENVIRONMENT "LQ_SOURCE_DIR=${PROJECT_SOURCE_DIR}" LABELS e2e)
   if(A_LOCK)
     list(APPEND props RESOURCE_LOCK ${A_LOCK})
   endif()
+  if(A_FIXTURE)
+    list(APPEND props FIXTURES_REQUIRED ${A_FIXTURE})
+  endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
 endfunction()
 
 lq_add_main_window_e2e(main_window_e2e
   SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/main_window_layout_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/main_window_life_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/main_window_repair_test.cpp)
+
+# The title's version notice comes from the share page at LQ_SHARE_LISTING_ADDRESS. Where that is
+# the download host's /share/latest, the skin window tests' endpoint (skin_window_tests.cmake)
+# serves it, a test chooses the page through /__share/latest, and the tests that see the title
+# take turns (lq_share_page).
+if(LQ_DOWNLOAD_HOST MATCHES "^http://127\\.0\\.0\\.1:[0-9]+$" AND
+   LQ_SHARE_LISTING_ADDRESS STREQUAL "${LQ_DOWNLOAD_HOST}/share/latest")
+  lq_add_main_window_e2e(main_window_layout_e2e LOCK lq_share_page FIXTURE skin_window_endpoint
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/main_window_layout_test.cpp)
+  lq_add_main_window_e2e(version_notice_e2e LOCK lq_share_page FIXTURE skin_window_endpoint
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/version_notice_test.cpp)
+  foreach(target main_window_layout_e2e version_notice_e2e)
+    target_compile_definitions(${target} PRIVATE
+      LQ_E2E_SHARE_CONTROL="${LQ_DOWNLOAD_HOST}/__share/latest")
+    target_link_libraries(${target} PRIVATE lq_system)
+  endforeach()
+else()
+  lq_add_main_window_e2e(main_window_layout_e2e
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/main_window_layout_test.cpp)
+endif()
 lq_add_main_window_e2e(main_window_directory_e2e LOCK lq_game_client_processes
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/main_window_directory_test.cpp)

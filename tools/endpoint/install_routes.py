@@ -6,7 +6,12 @@
 The root directory holds the demo content (tools/demo) at the catalogue's paths: /lolbf/imgs/...
 and /lolbf/pf/... are served from it as files. The share page routes of web_routes.py are
 available as well (/web/share/<variant>), and /share/latest (the build's default share page
-address) answers with the usual page, so the program's version notice finds its title.
+address) answers with one of them, the usual page ("ok") unless a test chose another:
+
+    /__share/latest?variant=V   from now on /share/latest serves /web/share/V, or a 404 for V =
+                                missing; an unknown V is refused (400) and changes nothing
+    /__share/latest             as JSON: the variant in force and "served", how many requests
+                                /share/latest has answered since it was chosen
 
 Generated packages (deterministic, any size, no state):
 
@@ -43,7 +48,7 @@ import zlib
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import routes  # noqa: E402
 from routes import route  # noqa: E402
-import web_routes  # noqa: E402,F401  (registers the share page routes)
+import web_routes  # noqa: E402  (registers the share page routes)
 
 PACKAGE_PREFIX = "/lolbf/pf/"
 CUT_BYTES = 100
@@ -249,9 +254,38 @@ def catalogue_path(ex):
         _send_zip_like(ex, _file_pieces(full), os.path.getsize(full), fault)
 
 
+# --- the share page of the version notice ------------------------------------------------------
+
+SHARE_MISSING = "missing"  # /share/latest answers 404
+_share = {"variant": "ok", "served": 0}
+_share_lock = threading.Lock()
+
+
 @route("/share/latest")
 def share_latest(ex):
-    ex.redispatch("/web/share/ok")
+    with _share_lock:
+        variant = _share["variant"]
+        _share["served"] += 1
+    if variant == SHARE_MISSING:
+        ex.send_error_page(404, ex.path)
+    else:
+        ex.redispatch("/web/share/" + variant)
+
+
+@route("/__share/latest")
+def share_latest_control(ex):
+    q = {k: v[-1] for k, v in ex.query.items()}
+    with _share_lock:
+        if "variant" in q:
+            variant = q["variant"]
+            if variant != SHARE_MISSING and variant not in web_routes.SHARE_VARIANTS:
+                ex.send(400, f"unknown variant {variant}".encode("utf-8"),
+                        [("Content-Type", "text/plain; charset=utf-8")])
+                return
+            _share["variant"] = variant
+            _share["served"] = 0
+        body = json.dumps(_share).encode("utf-8")
+    ex.send(200, body, [("Content-Type", "application/json")])
 
 
 # --- running it --------------------------------------------------------------------------------

@@ -183,5 +183,76 @@ class EndpointTest(unittest.TestCase):
             self.assertFalse(endpoint._is_ours(pid, state))
 
 
+class ShareLatestTest(unittest.TestCase):
+    """install_routes.py started as the end-to-end tests start it: which share page /share/latest
+    serves, as chosen through /__share/latest."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.root = tempfile.TemporaryDirectory()
+        cls.state = tempfile.TemporaryDirectory()
+        cls.script = os.path.join(HERE, "install_routes.py")
+        out = subprocess.run(
+            [sys.executable, cls.script, "--background", "--port", "0", "--root", cls.root.name,
+             "--state-dir", cls.state.name],
+            capture_output=True, text=True, timeout=30)
+        if out.returncode != 0:
+            raise RuntimeError(out.stderr)
+        cls.port = int(out.stdout.strip())
+        # What a new server does before anyone chooses: the usual page, counted.
+        cls.first_page = cls.get("/share/latest")
+        cls.first_state = cls.control()
+
+    @classmethod
+    def tearDownClass(cls):
+        subprocess.run([sys.executable, cls.script, "--stop", "--state-dir", cls.state.name],
+                       check=True, timeout=30)
+        cls.state.cleanup()
+        cls.root.cleanup()
+
+    @classmethod
+    def get(cls, path):
+        head, body = raw_exchange(cls.port, f"GET {path} HTTP/1.0\r\n\r\n".encode("latin-1"))
+        return int(head.split()[1]), body
+
+    @classmethod
+    def control(cls, query=""):
+        status, body = cls.get("/__share/latest" + query)
+        return status, json.loads(body) if status == 200 else body
+
+    def test_starts_with_the_usual_page(self):
+        self.assertEqual(self.first_page, self.get("/web/share/ok"))
+        self.assertIn("<title>LOLQuillet V2.3 皮肤合集_免费高速下载".encode("utf-8"),
+                      self.first_page[1])
+        self.assertEqual(self.first_state, (200, {"variant": "ok", "served": 1}))
+
+    def test_each_variant_and_missing(self):
+        for variant in ("spaces", "no-title", "caps", "suffix-before", "two-titles", "ok"):
+            with self.subTest(variant=variant):
+                self.assertEqual(self.control("?variant=" + variant),
+                                 (200, {"variant": variant, "served": 0}))
+                page = self.get("/web/share/" + variant)
+                self.assertEqual(page[0], 200)
+                self.assertEqual(self.get("/share/latest"), page)
+                self.assertEqual(self.get("/share/latest"), page)
+                self.assertEqual(self.control(), (200, {"variant": variant, "served": 2}))
+        self.assertEqual(self.control("?variant=missing")[0], 200)
+        status, body = self.get("/share/latest")
+        self.assertEqual(status, 404)
+        self.assertNotIn("_免费高速下载".encode("utf-8"), body)
+        self.assertEqual(self.control(), (200, {"variant": "missing", "served": 1}))
+        self.control("?variant=ok")
+
+    def test_unknown_variant_is_refused_and_changes_nothing(self):
+        self.control("?variant=caps")
+        self.get("/share/latest")
+        for bad in ("nothing", "", "..%2Fok", "ok%2F"):
+            with self.subTest(variant=bad):
+                self.assertEqual(self.control("?variant=" + bad)[0], 400)
+                self.assertEqual(self.control(), (200, {"variant": "caps", "served": 1}))
+        self.control("?variant=ok")
+        self.assertEqual(self.get("/share/latest"), self.get("/web/share/ok"))
+
+
 if __name__ == "__main__":
     unittest.main()

@@ -1,0 +1,124 @@
+// The version notice in the main window's title: the latest version as the share page at the
+// build's address names it. That address is the local endpoint's /share/latest
+// (tools/endpoint/install_routes.py); each test chooses the page it serves through
+// /__share/latest before starting the program, and the tests hold a lock so that no other test
+// changes the page meanwhile.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <charconv>
+#include <string>
+#include <string_view>
+
+#include "runtime/system/http_read.h"
+#include "tests/e2e/main_window_harness.h"
+
+namespace lq::e2e {
+namespace {
+
+constexpr std::wstring_view kPrefix = L"Moriba  目前版本：V2.2  最新版本：";
+constexpr std::wstring_view kSuffix = L" 如果您不是最新版本请联系作者更新";
+// The shared item's name on the endpoint's pages.
+constexpr std::wstring_view kItemName = L"LOLQuillet V2.3 皮肤合集";
+
+std::wstring Notice(std::wstring_view latest) {
+  return std::wstring(kPrefix) + std::wstring(latest) + std::wstring(kSuffix);
+}
+
+std::string Utf8(std::wstring_view wide) {
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
+                                    0, nullptr, nullptr);
+  std::string s(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), s.data(), n, nullptr,
+                      nullptr);
+  return s;
+}
+
+// The endpoint's answer to /__share/latest with `query`: {"variant": ..., "served": n}.
+HttpReadResult ShareControl(std::string_view query) {
+  return HttpReadWithStatus(Text(LQ_E2E_SHARE_CONTROL + std::string(query)));
+}
+
+::testing::AssertionResult ChooseSharePage(std::string_view variant) {
+  const HttpReadResult answer = ShareControl("?variant=" + std::string(variant));
+  if (answer.status != 200) {
+    return ::testing::AssertionFailure()
+           << "the endpoint did not take share page " << variant << " (status " << answer.status
+           << "); is tools/endpoint/install_routes.py serving " << LQ_E2E_SHARE_CONTROL << "?";
+  }
+  return ::testing::AssertionSuccess();
+}
+
+// How many requests /share/latest has answered since the page was chosen; -1 when unknown.
+int SharePagesServed() {
+  const HttpReadResult answer = ShareControl("");
+  const std::string_view body = answer.body.view();
+  constexpr std::string_view kKey = "\"served\": ";
+  const std::size_t at = body.find(kKey);
+  int served = -1;
+  if (answer.status == 200 && at != std::string_view::npos) {
+    const char* first = body.data() + at + kKey.size();
+    std::from_chars(first, body.data() + body.size(), served);
+  }
+  return served;
+}
+
+class VersionNotice : public ::testing::Test {
+ protected:
+  void SetUp() override { CopyProgram(exe_); }
+  // The usual page again for whoever runs next.
+  void TearDown() override { EXPECT_TRUE(ChooseSharePage("ok")); }
+
+  // The main window's title as it is first shown, with /share/latest serving `variant`.
+  std::wstring TitleWith(std::string_view variant) {
+    EXPECT_TRUE(ChooseSharePage(variant));
+    Program program(exe_);
+    const std::wstring title = program.Text(0);
+    // The program asked for the page; without this a failure form would also come from an
+    // endpoint that is not there.
+    EXPECT_GE(SharePagesServed(), 1) << "no request for /share/latest";
+    EXPECT_TRUE(program.Running());
+    return title;
+  }
+
+  static void ExpectTitle(const std::wstring& title, const std::wstring& expected) {
+    EXPECT_EQ(title, expected) << "title: \"" << Utf8(title) << "\"\nexpected: \"" << Utf8(expected)
+                               << "\"";
+  }
+
+ private:
+  test::ScratchDir scratch_{"version-notice"};
+  std::filesystem::path exe_ = scratch_.path() / ProgramNameForTest();
+};
+
+TEST_F(VersionNotice, NamesTheSharedItemOfTheUsualPage) {
+  ExpectTitle(TitleWith("ok"), Notice(kItemName));
+}
+
+TEST_F(VersionNotice, KeepsSpacesAndLineBreakInsideThePageTitle) {
+  ExpectTitle(TitleWith("spaces"), Notice(L" " + std::wstring(kItemName) + L"\r\n"));
+}
+
+TEST_F(VersionNotice, TakesTheFirstOfTwoTitles) {
+  ExpectTitle(TitleWith("two-titles"), Notice(L"第一"));
+}
+
+// Pages without a title of the expected form: the notice names no version.
+TEST_F(VersionNotice, NoVersionWhenThePageIsMissing) {
+  ExpectTitle(TitleWith("missing"), Notice(L""));
+}
+
+TEST_F(VersionNotice, NoVersionWhenThePageHasNoTitle) {
+  ExpectTitle(TitleWith("no-title"), Notice(L""));
+}
+
+TEST_F(VersionNotice, NoVersionWhenTheTitleIsInCapitals) {
+  ExpectTitle(TitleWith("caps"), Notice(L""));
+}
+
+TEST_F(VersionNotice, NoVersionWhenTheSuffixComesOnlyBeforeTheTitle) {
+  ExpectTitle(TitleWith("suffix-before"), Notice(L""));
+}
+
+}  // namespace
+}  // namespace lq::e2e
