@@ -190,10 +190,15 @@ class ShareLatestTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.root = tempfile.TemporaryDirectory()
+        cls.addClassCleanup(cls.root.cleanup)
         cls.state = tempfile.TemporaryDirectory()
-        cls.script = os.path.join(HERE, "install_routes.py")
+        cls.addClassCleanup(cls.state.cleanup)
+        script = os.path.join(HERE, "install_routes.py")
+        # Stopped even when the rest of this set-up fails (cleanups run in reverse order).
+        cls.addClassCleanup(subprocess.run, [sys.executable, script, "--stop", "--state-dir",
+                                             cls.state.name], check=True, timeout=30)
         out = subprocess.run(
-            [sys.executable, cls.script, "--background", "--port", "0", "--root", cls.root.name,
+            [sys.executable, script, "--background", "--port", "0", "--root", cls.root.name,
              "--state-dir", cls.state.name],
             capture_output=True, text=True, timeout=30)
         if out.returncode != 0:
@@ -202,13 +207,6 @@ class ShareLatestTest(unittest.TestCase):
         # What a new server does before anyone chooses: the usual page, counted.
         cls.first_page = cls.get("/share/latest")
         cls.first_state = cls.control()
-
-    @classmethod
-    def tearDownClass(cls):
-        subprocess.run([sys.executable, cls.script, "--stop", "--state-dir", cls.state.name],
-                       check=True, timeout=30)
-        cls.state.cleanup()
-        cls.root.cleanup()
 
     @classmethod
     def get(cls, path):
