@@ -8,6 +8,7 @@
 
 #include "skins/archive_list.h"
 #include "tests/e2e/main_window_harness.h"
+#include "tools/driver/lib/wide.h"
 
 namespace lq::e2e {
 namespace {
@@ -26,7 +27,10 @@ class MainWindowDirectory : public ::testing::Test {
  protected:
   void SetUp() override {
     CopyProgram(exe);
-    ASSERT_TRUE(GameClientsInListOrder().empty()) << "a LolClient.exe is running already";
+    const std::vector<std::wstring> running = GameClientsInListOrder();
+    std::string paths;
+    for (const std::wstring& p : running) paths.append(1, ' ').append(driver::WideToUtf8(p));
+    ASSERT_TRUE(running.empty()) << "a LolClient.exe is running already:" << paths;
   }
 
   // A stand-in started from <scratch>\<folder>\LolClient.exe.

@@ -5,6 +5,9 @@
 #include <commctrl.h>
 #include <tlhelp32.h>
 
+#include <set>
+
+#include "app/main_window.h"
 #include "tests/support/endpoint_client.h"
 
 namespace lq::e2e {
@@ -17,6 +20,19 @@ std::string Narrow(const std::wstring& w) {
   WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr,
                       nullptr);
   return s;
+}
+
+// Every grid button and both labels of each role page are windows.
+bool RolePagesComplete(HWND main) {
+  std::set<std::uint32_t> ids;
+  for (HWND c : driver::Descendants(main)) ids.insert(driver::ControlId(c));
+  for (int page = 1; page <= 8; ++page) {
+    if (!ids.count(NoteLabelId(page)) || !ids.count(AuthorLabelId(page))) return false;
+    for (int cell = 0; cell < 20; ++cell) {
+      if (!ids.count(GridButtonId(page, cell))) return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace
@@ -72,7 +88,7 @@ Program::Program(const std::filesystem::path& exe, bool waitForWindow) {
     ADD_FAILURE() << "cannot start " << Narrow(exe.native()) << ": " << error;
     std::abort();
   }
-  if (waitForWindow && !WaitUntil([this] { return MainShown(); })) {
+  if (waitForWindow && !WaitUntil([this] { return MainShown() && RolePagesComplete(Main()); })) {
     HWND main = Main();
     ADD_FAILURE() << "the main window did not appear: "
                   << (main ? (IsWindowVisible(main) ? "iconic" : "hidden") : "no window") << ", "

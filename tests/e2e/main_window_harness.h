@@ -51,7 +51,8 @@ void CopyCover(const std::filesystem::path& to);
 class Program {
  public:
   // Starts `exe` (a copy of the program) and, unless `waitForWindow` is false, waits until its
-  // main window is shown.
+  // main window is shown with every control of its role pages in place (the program shows the
+  // window first and makes the controls of the pages not selected right after).
   explicit Program(const std::filesystem::path& exe, bool waitForWindow = true);
 
   driver::TargetProcess& process() { return *process_; }

@@ -3,7 +3,9 @@
 # them. The real program runs against the local endpoint (tools/endpoint/install_routes.py) on the
 # port that LQ_DOWNLOAD_HOST names, serving the demo content of every catalogue URL. The tests
 # share that endpoint and its fault modes, and use 自动获取 with a LolClient.exe stand-in, so they
-# run one at a time and hold the lock of the main window's tests that look for game clients.
+# run one at a time and hold the lock of the main window's tests that look for game clients (one
+# lock for both: a list inside gtest_discover_tests' PROPERTIES is split into separate words, which
+# left only the first lock in force).
 include_guard(GLOBAL)
 include(${PROJECT_SOURCE_DIR}/tests/support/support.cmake)
 # support.cmake may have been included from another folder first: its Python3 result is local there.
@@ -55,5 +57,5 @@ target_compile_definitions(skin_window_e2e PRIVATE
   LQ_ENDPOINT_STATE_DIR="${skin_window_state}")
 gtest_discover_tests(skin_window_e2e DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
   PROPERTIES TIMEOUT 120 LABELS e2e FIXTURES_REQUIRED skin_window_endpoint
-    RESOURCE_LOCK "skin_window_endpoint;lq_game_client_processes"
+    RESOURCE_LOCK lq_game_client_processes
     ENVIRONMENT "LQ_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
