@@ -88,7 +88,10 @@ class Server(http.server.ThreadingHTTPServer):
 
     def server_close(self):
         super().server_close()
-        self.endpoint.recorder.close()
+        # Absent when binding failed: the base class closes the socket before make_server sets it.
+        endpoint = getattr(self, "endpoint", None)
+        if endpoint is not None:
+            endpoint.recorder.close()
 
 
 def make_server(port, root, record=None, verbose=False):
@@ -177,7 +180,11 @@ def start_background(args):
 
 
 def serve(args):
-    server = make_server(args.port, args.root, args.record, args.verbose)
+    try:
+        server = make_server(args.port, args.root, args.record, args.verbose)
+    except OSError as e:
+        print(f"cannot listen on 127.0.0.1:{args.port}: {e.strerror}", file=sys.stderr, flush=True)
+        return 1
     if args.state_dir:
         state_dir = os.path.abspath(args.state_dir)
         _write_atomically(_state(state_dir, "pid"), str(os.getpid()))

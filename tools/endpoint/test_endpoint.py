@@ -182,6 +182,22 @@ class EndpointTest(unittest.TestCase):
                 socket.create_connection(("127.0.0.1", port), timeout=2).close()
             self.assertFalse(endpoint._is_ours(pid, state))
 
+    def test_a_taken_port_is_reported_and_the_start_fails(self):
+        with socket.socket() as taken, tempfile.TemporaryDirectory() as state:
+            taken.bind(("127.0.0.1", 0))
+            taken.listen(1)
+            port = taken.getsockname()[1]
+            out = subprocess.run(
+                [sys.executable, os.path.join(HERE, "endpoint.py"), "--background", "--port",
+                 str(port), "--root", self.root.name, "--state-dir", state],
+                capture_output=True, text=True, timeout=30)
+            self.assertEqual(out.returncode, 1)
+            with open(os.path.join(state, "log"), encoding="utf-8") as f:
+                log = f.read()
+            self.assertIn(f"cannot listen on 127.0.0.1:{port}", log)
+            self.assertNotIn("Traceback", log)
+            self.assertFalse(os.path.exists(os.path.join(state, "port")))
+
 
 class ShareLatestTest(unittest.TestCase):
     """install_routes.py started as the end-to-end tests start it: which share page /share/latest
