@@ -5,7 +5,7 @@
 #include <cstring>
 #include <utility>
 
-#include "runtime/system/win32/wide_text.h"
+#include "runtime/errors/win32/wide_text.h"
 
 namespace lq {
 namespace {
@@ -46,11 +46,11 @@ bool Move(const std::wstring& from, const std::wstring& to, DWORD flags) {
 }  // namespace
 
 std::wstring GameFilePath(const Text& directory, std::string_view file_name) {
-  return InDirectory(sys::GbkToWide(directory.view()), sys::GbkToWide(file_name));
+  return InDirectory(GbkToWide(directory.view()), GbkToWide(file_name));
 }
 
 bool IsPlainFileName(std::string_view gbk_file_name) {
-  const std::wstring name = sys::GbkToWide(gbk_file_name);
+  const std::wstring name = GbkToWide(gbk_file_name);
   if (name.empty() || name == L"." || name == L"..") {
     return false;
   }

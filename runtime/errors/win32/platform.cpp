@@ -8,7 +8,7 @@
 namespace lq {
 
 void ShowReportBox(std::string_view reportText) {
-  MessageBoxW(nullptr, WideFromGbk(reportText).c_str(), L"错误", MB_ICONERROR | MB_OK);
+  MessageBoxW(nullptr, GbkToWide(reportText).c_str(), L"错误", MB_ICONERROR | MB_OK);
 }
 
 void EndProcess(int exitCode) { ExitProcess(static_cast<UINT>(exitCode)); }

@@ -31,11 +31,11 @@ std::wstring ProgramDirectory() {
 ModuleHandle SystemModuleLoader::LoadBesideProgram(std::string_view name) {
   const std::wstring directory = ProgramDirectory();
   if (directory.empty()) return nullptr;
-  return LoadLibraryW((directory + WideFromGbk(name)).c_str());
+  return LoadLibraryW((directory + GbkToWide(name)).c_str());
 }
 
 ModuleHandle SystemModuleLoader::Load(std::string_view name) {
-  return LoadLibraryW(WideFromGbk(name).c_str());
+  return LoadLibraryW(GbkToWide(name).c_str());
 }
 
 void SystemModuleLoader::Unload(ModuleHandle module) { FreeLibrary(static_cast<HMODULE>(module)); }

@@ -1,4 +1,6 @@
-// GBK texts of this layer as UTF-16 for the W functions (code page 936).
+// GBK texts and UTF-16 at the Windows boundary: every text that crosses into a W function is
+// converted from GBK (code page 936, named explicitly, so a Windows of any language gives the same
+// result) and every text that comes back is converted to GBK.
 #pragma once
 
 #include <string>
@@ -6,6 +8,10 @@
 
 namespace lq {
 
-std::wstring WideFromGbk(std::string_view gbk);
+// Bytes that are no GBK character are replaced as the platform converts them; the rest of the
+// text still converts. Embedded zero bytes are kept.
+std::wstring GbkToWide(std::string_view gbk);
+// Characters outside GBK become '?'. Embedded zero units are kept.
+std::string WideToGbk(std::wstring_view wide);
 
 }  // namespace lq

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "runtime/errors/win32/wide_text.h"
 #include "runtime/forms/form_rules.h"
 #include "runtime/forms/win32/form_window.h"
-#include "runtime/forms/win32/wide.h"
 #include "runtime/forms/win32/windows_ui.h"
 
 namespace lq {

@@ -5,11 +5,11 @@
 #include <string>
 #include <utility>
 
+#include "runtime/errors/win32/wide_text.h"
 #include "runtime/forms/form_rules.h"
 #include "runtime/forms/forms_messages.h"
 #include "runtime/forms/win32/form_styles.h"
 #include "runtime/forms/win32/form_window.h"
-#include "runtime/forms/win32/wide.h"
 #include "runtime/forms/win32/windows_ui.h"
 
 namespace lq {

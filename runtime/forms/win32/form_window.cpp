@@ -1,10 +1,10 @@
 #include "runtime/forms/win32/form_window.h"
 
+#include "runtime/errors/win32/wide_text.h"
 #include "runtime/forms/events.h"
 #include "runtime/forms/form_rules.h"
 #include "runtime/forms/win32/form_styles.h"
 #include "runtime/forms/win32/forms_runtime.h"
-#include "runtime/forms/win32/wide.h"
 #include "runtime/forms/win32/windows_ui.h"
 
 namespace lq {

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
+#include "runtime/errors/win32/wide_text.h"
 #include "runtime/system/win32/unique_handles.h"
-#include "runtime/system/win32/wide_text.h"
 
 namespace lq {
 
@@ -31,7 +31,7 @@ bool WriteAll(HANDLE file, const ByteSet& bytes) {
 
 bool WriteBytesToFile(const Text& fileName, std::span<const ByteSet* const> byteSets) {
   if (fileName.empty()) return false;
-  const std::wstring name = sys::GbkToWide(fileName.view());
+  const std::wstring name = GbkToWide(fileName.view());
   if (name.empty()) return false;
   sys::UniqueFile file(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                    FILE_ATTRIBUTE_NORMAL, nullptr));

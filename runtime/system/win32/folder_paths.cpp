@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "runtime/system/win32/wide_text.h"
+#include "runtime/errors/win32/wide_text.h"
 
 namespace lq {
 
@@ -42,7 +42,7 @@ Text SpecialFolderPath(int number) {
   if (path.empty()) return Text();
   // Tested on UTF-16: in GBK a backslash byte can also be the second byte of a character.
   if (path.back() != L'\\') path += L'\\';
-  return Text(sys::WideToGbk(path));
+  return Text(WideToGbk(path));
 }
 
 }  // namespace lq

@@ -7,9 +7,9 @@
 #include <mutex>
 #include <string>
 
+#include "runtime/errors/win32/wide_text.h"
 #include "runtime/system/http_read_rules.h"
 #include "runtime/system/win32/unique_handles.h"
-#include "runtime/system/win32/wide_text.h"
 
 namespace lq {
 
@@ -63,7 +63,7 @@ std::optional<std::int64_t> QueryContentLength(HINTERNET request) {
   if (!HttpQueryInfoW(request, HTTP_QUERY_CONTENT_LENGTH, value, &size, nullptr)) {
     return std::nullopt;
   }
-  return ParseContentLength(sys::WideToGbk(std::wstring_view(value, size / sizeof(wchar_t))));
+  return ParseContentLength(WideToGbk(std::wstring_view(value, size / sizeof(wchar_t))));
 }
 
 int QueryStatus(HINTERNET request) {
@@ -95,7 +95,7 @@ HttpReadResult Fetch(const Text& url) {
   const std::string_view cut = CutAtFragment(url.view());
   if (cut.empty()) return result;
   CrackedUrl parts;
-  if (!CrackUrl(sys::GbkToWide(cut), parts)) return result;
+  if (!CrackUrl(GbkToWide(cut), parts)) return result;
 
   DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
   if (parts.scheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;

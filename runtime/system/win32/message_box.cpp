@@ -1,13 +1,13 @@
 #include "runtime/system/message_box.h"
 
-#include "runtime/system/win32/wide_text.h"
+#include "runtime/errors/win32/wide_text.h"
 
 namespace lq {
 
 int ShowMessageBox(const Text& content, std::uint32_t style, const Text& caption, HWND parent) {
-  const std::wstring text = sys::GbkToWide(content.view());
-  const std::wstring title = sys::GbkToWide(
-      caption.empty() ? std::string_view(kDefaultMessageBoxCaption) : caption.view());
+  const std::wstring text = GbkToWide(content.view());
+  const std::wstring title =
+      GbkToWide(caption.empty() ? std::string_view(kDefaultMessageBoxCaption) : caption.view());
   if (parent != nullptr && !IsWindow(parent)) parent = nullptr;
   const int pressed = MessageBoxW(parent, text.c_str(), title.c_str(), MessageBoxStyle(style));
   return MessageBoxButtonNumber(pressed);

@@ -4,8 +4,8 @@
 // windows.h first: the Tool Help header builds on its types.
 #include <tlhelp32.h>
 
+#include "runtime/errors/win32/wide_text.h"
 #include "runtime/system/win32/unique_handles.h"
-#include "runtime/system/win32/wide_text.h"
 
 namespace lq {
 
@@ -19,7 +19,7 @@ std::vector<ProcessRecord> ListProcesses() {
        more && list.size() < kMaxProcessRecords; more = Process32NextW(snapshot.get(), &entry)) {
     ProcessRecord r;
     r.process_id = entry.th32ProcessID;
-    r.exe_file = Text(sys::WideToGbk(entry.szExeFile));
+    r.exe_file = Text(WideToGbk(entry.szExeFile));
     r.module_id = entry.th32ModuleID;
     r.parent_process_id = entry.th32ParentProcessID;
     r.base_priority = entry.pcPriClassBase;

@@ -6,7 +6,6 @@
 
 #include "runtime/forms/form_rules.h"
 #include "runtime/forms/unit_properties.h"
-#include "runtime/forms/win32/wide.h"
 #include "runtime/forms/win32/window_commands.h"
 #include "runtime/forms/win32/windows_ui.h"
 #include "tests/forms/win32/forms_fixture.h"
@@ -265,13 +264,6 @@ TEST_F(FormsWin32, TextsCrossAsUtf16AndComeBackAsGbk) {
   EXPECT_EQ(WindowTextOf(UnitHandle(kMainId, kPage1Label)), L"第一行\r\n第二行");
   WriteTextProperty(kMainId, kPage0Group, kGroupCaption, Text("组"));
   EXPECT_EQ(WindowTextOf(UnitHandle(kMainId, kPage0Group)), L"组");
-
-  EXPECT_EQ(GbkToWide("设置"), L"设置");
-  EXPECT_EQ(WideToGbk(L"设置"), "设置");
-  EXPECT_EQ(GbkToWide(""), L"");
-  const std::string lost = WideToGbk(L"\U0001F600");  // not in GBK
-  EXPECT_FALSE(lost.empty());
-  EXPECT_EQ(lost.find_first_not_of('?'), std::string::npos);
 }
 
 TEST_F(FormsWin32, ACaptionWrittenOnAnotherThreadReachesTheButton) {

@@ -19,8 +19,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "runtime/errors/win32/wide_text.h"
 #include "runtime/system/http_read.h"
-#include "runtime/system/win32/wide_text.h"
 #include "skins/installation.h"
 
 namespace {
@@ -71,8 +71,7 @@ int main(int argc, char** argv) {
     const lq::InstallationResult result =
         lq::InstallSkinPackage(inputs, [&] { staged = Seconds() - start; });
     const double seconds = Seconds() - start;
-    const unsigned long long size =
-        FileSize(lq::sys::GbkToWide(std::string(argv[3]) + "bench.zip"));
+    const unsigned long long size = FileSize(lq::GbkToWide(std::string(argv[3]) + "bench.zip"));
     if (result != lq::InstallationResult::kInstalled || size != expected) {
       std::printf("install failed: result %d, %llu bytes\n", static_cast<int>(result), size);
       return 1;
@@ -92,8 +91,8 @@ int main(int argc, char** argv) {
     return Report("download", seconds, result.body.size());
   }
   if (step == "copy" && argc == 4) {
-    const std::wstring from = lq::sys::GbkToWide(argv[2]);
-    const std::wstring to = lq::sys::GbkToWide(argv[3]);
+    const std::wstring from = lq::GbkToWide(argv[2]);
+    const std::wstring to = lq::GbkToWide(argv[3]);
     const double start = Seconds();
     const bool copied = CopyFileW(from.c_str(), to.c_str(), FALSE) != 0;
     const double seconds = Seconds() - start;
