@@ -8,7 +8,6 @@
 
 #include "skins/archive_list.h"
 #include "tests/e2e/main_window_harness.h"
-#include "tools/driver/lib/wide.h"
 
 namespace lq::e2e {
 namespace {
@@ -29,7 +28,7 @@ class MainWindowDirectory : public ::testing::Test {
     CopyProgram(exe);
     const std::vector<std::wstring> running = GameClientsInListOrder();
     std::string paths;
-    for (const std::wstring& p : running) paths.append(1, ' ').append(driver::WideToUtf8(p));
+    for (const std::wstring& p : running) paths.append(1, ' ').append(Utf8(p));
     ASSERT_TRUE(running.empty()) << "a LolClient.exe is running already:" << paths;
   }
 

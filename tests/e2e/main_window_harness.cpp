@@ -9,18 +9,10 @@
 
 #include "app/main_window.h"
 #include "tests/support/endpoint_client.h"
+#include "tools/driver/lib/wide.h"
 
 namespace lq::e2e {
 namespace {
-
-std::string Narrow(const std::wstring& w) {
-  const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
-                                    nullptr, nullptr);
-  std::string s(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr,
-                      nullptr);
-  return s;
-}
 
 // Every grid button and both labels of each role page are windows.
 bool RolePagesComplete(HWND main) {
@@ -36,6 +28,15 @@ bool RolePagesComplete(HWND main) {
 }
 
 }  // namespace
+
+std::wstring Wide936(std::string_view gbk) {
+  const int n = MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), nullptr, 0);
+  std::wstring w(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), w.data(), n);
+  return w;
+}
+
+std::string Utf8(std::wstring_view wide) { return driver::WideToUtf8(wide); }
 
 bool WaitUntil(const std::function<bool()>& done, DWORD ms) {
   const ULONGLONG until = GetTickCount64() + ms;
@@ -85,7 +86,7 @@ Program::Program(const std::filesystem::path& exe, bool waitForWindow) {
   std::string error;
   process_ = driver::TargetProcess::Start(exe.native(), L"", exe.parent_path().native(), &error);
   if (!process_) {
-    ADD_FAILURE() << "cannot start " << Narrow(exe.native()) << ": " << error;
+    ADD_FAILURE() << "cannot start " << Utf8(exe.native()) << ": " << error;
     std::abort();
   }
   if (waitForWindow && !WaitUntil([this] { return MainShown() && RolePagesComplete(Main()); })) {
@@ -126,13 +127,13 @@ bool Program::MainShown() const {
         boxes = driver::OpenMessageBoxes(*process_);
         return !boxes.empty();
       })) {
-    return ::testing::AssertionFailure() << "no message box \"" << Narrow(text) << "\"";
+    return ::testing::AssertionFailure() << "no message box \"" << Utf8(text) << "\"";
   }
   const driver::MessageBoxView box = boxes.front();
   if (box.text != text || box.caption != caption) {
     return ::testing::AssertionFailure()
-           << "message box \"" << Narrow(box.text) << "\" caption \"" << Narrow(box.caption)
-           << "\", expected \"" << Narrow(text) << "\" caption \"" << Narrow(caption) << "\"";
+           << "message box \"" << Utf8(box.text) << "\" caption \"" << Utf8(box.caption)
+           << "\", expected \"" << Utf8(text) << "\" caption \"" << Utf8(caption) << "\"";
   }
   driver::PressMessageBoxButton(box.box, IDOK);
   if (!WaitUntil([&] { return !IsWindow(box.box) || !IsWindowVisible(box.box); })) {
@@ -145,7 +146,7 @@ bool Program::MainShown() const {
   if (WaitUntil([&] { return !driver::OpenMessageBoxes(*process_).empty(); }, ms)) {
     const auto boxes = driver::OpenMessageBoxes(*process_);
     return ::testing::AssertionFailure()
-           << "unexpected message box \"" << (boxes.empty() ? "" : Narrow(boxes[0].text)) << "\"";
+           << "unexpected message box \"" << (boxes.empty() ? "" : Utf8(boxes[0].text)) << "\"";
   }
   return ::testing::AssertionSuccess();
 }

@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tests/support/scratch_dir.h"
@@ -31,6 +32,10 @@ constexpr std::uint32_t GridButtonId(int page, int cell) {
 }
 
 inline constexpr DWORD kWaitMs = 10000;
+
+// A GBK text of the program as UTF-16 (code page 936), and UTF-16 as UTF-8 for failure messages.
+std::wstring Wide936(std::string_view gbk);
+std::string Utf8(std::wstring_view wide);
 
 // Polls `done` until it holds or `ms` pass; true when it held.
 bool WaitUntil(const std::function<bool()>& done, DWORD ms = kWaitMs);

@@ -19,7 +19,7 @@ target_compile_definitions(lq_main_window_harness PUBLIC
 add_dependencies(lq_main_window_harness LOLQuillet lq_standin_lolclient lq_e2e_cover)
 
 function(lq_add_main_window_e2e name)
-  cmake_parse_arguments(A "" "LOCK;FIXTURE" "SOURCES" ${ARGN})
+  cmake_parse_arguments(A "SERIAL" "LOCK;FIXTURE" "SOURCES" ${ARGN})
   add_executable(${name} ${A_SOURCES})
   target_link_libraries(${name} PRIVATE lq_main_window_harness lq_skins_core GTest::gmock_main)
   set(props TIMEOUT 60 ENVIRONMENT "LQ_SOURCE_DIR=${PROJECT_SOURCE_DIR}" LABELS e2e)
@@ -29,6 +29,9 @@ function(lq_add_main_window_e2e name)
   if(A_FIXTURE)
     list(APPEND props FIXTURES_REQUIRED ${A_FIXTURE})
   endif()
+  if(A_SERIAL)
+    list(APPEND props RUN_SERIAL TRUE)
+  endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
 endfunction()
 
@@ -36,6 +39,9 @@ lq_add_main_window_e2e(main_window_e2e
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/main_window_life_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/main_window_repair_test.cpp)
+# The tray menu is a popup menu: another test's window coming to the front closes it.
+lq_add_main_window_e2e(main_window_tray_menu_e2e SERIAL
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/main_window_tray_menu_test.cpp)
 
 # The title's version notice comes from the share page at LQ_SHARE_LISTING_ADDRESS. Where that is
 # the download host's /share/latest, the skin window tests' endpoint (skin_window_tests.cmake)

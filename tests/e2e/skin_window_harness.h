@@ -36,9 +36,6 @@ std::string Body(std::string_view url);
 
 }  // namespace download_host
 
-std::wstring Wide936(std::string_view gbk);
-std::string Utf8(const std::wstring& wide);
-
 // File name -> bytes of every file in a folder.
 using FolderContents = std::map<std::wstring, std::string>;
 FolderContents ContentsOf(const std::filesystem::path& folder);

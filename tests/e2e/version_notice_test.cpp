@@ -25,15 +25,6 @@ std::wstring Notice(std::wstring_view latest) {
   return std::wstring(kPrefix) + std::wstring(latest) + std::wstring(kSuffix);
 }
 
-std::string Utf8(std::wstring_view wide) {
-  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
-                                    0, nullptr, nullptr);
-  std::string s(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), s.data(), n, nullptr,
-                      nullptr);
-  return s;
-}
-
 // The endpoint's answer to /__share/latest with `query`: {"variant": ..., "served": n}.
 HttpReadResult ShareControl(std::string_view query) {
   return HttpReadWithStatus(Text(LQ_E2E_SHARE_CONTROL + std::string(query)));

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "runtime/system/message_box.h"
+#include "tests/system/win32/own_message_box.h"
 
 namespace lq {
 namespace {
@@ -38,30 +39,6 @@ HWND CreateHost() {
                               640, 440, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (host) UpdateWindow(host);
   return host;
-}
-
-HWND FindBox(const std::wstring& caption) {
-  struct Search {
-    const std::wstring* caption;
-    HWND found = nullptr;
-  } search{&caption};
-  EnumWindows(
-      [](HWND w, LPARAM p) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(p);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(w, &pid);
-        wchar_t cls[16] = {}, title[128] = {};
-        GetClassNameW(w, cls, 16);
-        GetWindowTextW(w, title, 128);
-        if (pid == GetCurrentProcessId() && std::wstring(cls) == L"#32770" &&
-            *s->caption == title && IsWindowVisible(w)) {
-          s->found = w;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
 }
 
 // The screen's pixels in `r` (screen coordinates), as COLORREF values, rows top to bottom.
@@ -160,7 +137,7 @@ std::thread InspectThenPressOk(std::wstring caption, BoxLook* look) {
     const DWORD start = GetTickCount();
     HWND box = nullptr;
     while (GetTickCount() - start < kPaintWaitMs) {
-      if (!box) box = FindBox(caption);
+      if (!box) box = test::FindOwnMessageBox(caption);
       if (box) {
         *look = Look(box);
         if (look->Painted()) break;
@@ -172,7 +149,7 @@ std::thread InspectThenPressOk(std::wstring caption, BoxLook* look) {
       }
       Sleep(50);
     }
-    if (!box) box = FindBox(caption);
+    if (!box) box = test::FindOwnMessageBox(caption);
     if (box) PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
   });
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <thread>
 
+#include "tests/system/win32/own_message_box.h"
+
 namespace lq {
 namespace {
 
@@ -16,35 +18,11 @@ struct SeenBox {
   LONG exStyle = 0;
 };
 
-HWND FindOwnMessageBox(const std::wstring& caption) {
-  struct Search {
-    const std::wstring* caption;
-    HWND found = nullptr;
-  } search{&caption};
-  EnumWindows(
-      [](HWND w, LPARAM p) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(p);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(w, &pid);
-        wchar_t cls[16] = {}, title[128] = {};
-        GetClassNameW(w, cls, 16);
-        GetWindowTextW(w, title, 128);
-        if (pid == GetCurrentProcessId() && std::wstring(cls) == L"#32770" &&
-            *s->caption == title && IsWindowVisible(w)) {
-          s->found = w;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 // Waits for the box titled `caption`, notes what it shows and presses button `buttonId`.
 std::thread PressWhenShown(std::wstring caption, int buttonId, SeenBox* seen) {
   return std::thread([=] {
     for (int i = 0; i < 1000; ++i) {
-      if (HWND box = FindOwnMessageBox(caption)) {
+      if (HWND box = test::FindOwnMessageBox(caption)) {
         wchar_t text[256] = {};
         GetWindowTextW(GetDlgItem(box, 0xFFFF), text, 256);
         seen->caption = caption;
