@@ -113,7 +113,10 @@ void FormWindow::CreateControls() {
 void FormWindow::CreateDeferredControls() {
   if (deferred_.empty()) return;
   const std::vector<UnitId> ids = std::exchange(deferred_, {});
+  // Creating a control may notify the window, and an event handler may destroy it.
+  const auto alive = alive_;
   for (UnitId id : ids) {
+    if (!*alive) return;
     if (UnitState* unit = model_.Find(id)) {
       CreateControl(*unit);
       PlaceAmongSiblings(*unit);

@@ -243,6 +243,7 @@ void FormWindow::FinishClose() {
 }
 
 void FormWindow::OnDestroy() {
+  deferred_.clear();  // nothing more is made for a window on its way out
   if (!creating_) RaiseEvent(id(), kOwnUnit, kEventDestroying);
   // The object lives until WM_NCDESTROY, whatever the handler did.
   SetMenu(hwnd_, nullptr);
@@ -332,9 +333,10 @@ void FormWindow::PaintBackground(HDC dc) {
 void FormWindow::FinishLoading() {
   if (!loading_) return;
   loading_ = false;
+  const auto alive = alive_;
   if (IsWindowVisible(hwnd_)) UpdateWindow(hwnd_);
-  CreateDeferredControls();
-  if (tray_icon_) NotifyTray();
+  if (*alive) CreateDeferredControls();
+  if (*alive && tray_icon_) NotifyTray();
 }
 
 void FormWindow::SetTrayIcon(pictures::UniqueIcon icon, std::string_view gbkTip) {

@@ -60,8 +60,8 @@ bool LoadOnGuiThread(WindowId id, WindowId parent, bool modal) {
   }
   if (modal) window->DisableOthersForModal();
   window->ShowAtLoad();
-  window->FinishLoading();
-  if (!*alive) return false;
+  // The shown and activated events run handlers that may already have destroyed the window.
+  if (*alive) window->FinishLoading();
   if (!modal) return true;
 
   RunMessageLoopWhile(alive);
