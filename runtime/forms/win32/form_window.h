@@ -29,8 +29,9 @@ inline constexpr UINT kTrayIconId = 100;
 
 class FormWindow final : public LoadedWindow {
  public:
-  // Creates the window (not yet shown) and all its controls from the record's stored model, with
-  // `owner` as its owner window (may be null). Nothing when the window cannot be created.
+  // Creates the window (not yet shown) and the controls that show at load from the record's
+  // stored model, with `owner` as its owner window (may be null); FinishLoading makes the rest.
+  // Nothing when the window cannot be created.
   static FormWindow* Create(WindowRecord& record, HWND owner);
   static FormWindow* FromHandle(HWND hwnd);
   static void RegisterClasses();
