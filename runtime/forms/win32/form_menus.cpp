@@ -1,6 +1,7 @@
 // The menu bar and popup menus, built from the window's menu items whenever they change or pop up.
 
 #include <string>
+#include <utility>
 
 #include "runtime/errors/win32/wide_text.h"
 #include "runtime/forms/form_rules.h"
@@ -44,10 +45,27 @@ UniqueMenu BuildMenuBar(const WindowModel& model) {
 }  // namespace
 
 void FormWindow::RebuildMenuBar() {
+  // Until the window first shows, the bar is built once, just before it shows: a bar set on the
+  // hidden window and changed again by its creation events would cost a frame change each time.
+  if (hold_menu_bar_) {
+    menu_bar_pending_ = true;
+    return;
+  }
   UniqueMenu bar = BuildMenuBar(model_);
+  if (!bar && !menu_bar_) return;  // no bar before and none now: the frame stays as it is
   SetMenu(hwnd_, bar.get());
   menu_bar_ = std::move(bar);  // the previous bar goes once the window no longer shows it
   DrawMenuBar(hwnd_);
+}
+
+void FormWindow::ReleaseMenuBar() {
+  hold_menu_bar_ = false;
+  if (!std::exchange(menu_bar_pending_, false)) return;
+  // The bar belongs to the window as created: the client area it takes is no move or resize.
+  const bool creating = std::exchange(creating_, true);
+  RebuildMenuBar();
+  creating_ = creating;
+  RememberPlacement();
 }
 
 void FormWindow::ShowPopupMenu(const UnitState& entry) {

@@ -195,8 +195,11 @@ void FormWindow::ApplyIcon() {
     small = pictures::CreateSmallIconFromFileBytes(bytes.bytes());
   }
   // Without an icon of its own the window shows the program's application icon.
-  HICON fallback = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
-  if (!fallback) fallback = LoadIconW(nullptr, IDI_APPLICATION);
+  HICON fallback = nullptr;
+  if (!big && !small) {
+    fallback = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+    if (!fallback) fallback = LoadIconW(nullptr, IDI_APPLICATION);
+  }
   SendMessageW(hwnd_, WM_SETICON, ICON_BIG,
                reinterpret_cast<LPARAM>(big ? big.get() : (small ? small.get() : fallback)));
   SendMessageW(hwnd_, WM_SETICON, ICON_SMALL,

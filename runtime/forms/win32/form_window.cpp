@@ -213,6 +213,10 @@ LRESULT FormWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void FormWindow::EndCreation() {
   creating_ = false;
+  RememberPlacement();
+}
+
+void FormWindow::RememberPlacement() {
   POINT origin{0, 0};
   ClientToScreen(hwnd_, &origin);
   last_move_ = MAKELPARAM(origin.x, origin.y);
@@ -269,6 +273,7 @@ void FormWindow::ReenableDisabled() {
 }
 
 void FormWindow::ShowAtLoad() {
+  ReleaseMenuBar();
   if (model_.WindowUnit().visible()) ShowWindow(hwnd_, ShowCommandAtLoad(model_.WindowUnit()));
 }
 

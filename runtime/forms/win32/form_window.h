@@ -95,6 +95,8 @@ class FormWindow final : public LoadedWindow {
   static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void Detach();
+  // Notes the client area's origin and size, so that messages repeating them raise no event.
+  void RememberPlacement();
 
   // Raises an event of the window's own unit; false when the window is gone afterwards.
   bool Raise(int event, std::span<const std::int32_t> args = {});
@@ -133,6 +135,8 @@ class FormWindow final : public LoadedWindow {
 
   // Menus (form_menus.cpp).
   void RebuildMenuBar();
+  // Ends the hold on the menu bar that lasts from creation until the window first shows.
+  void ReleaseMenuBar();
 
   WindowRecord& record_;
   WindowModel model_;
@@ -151,6 +155,8 @@ class FormWindow final : public LoadedWindow {
   std::map<UnitId, Control> controls_;
   std::vector<UnitId> deferred_;  // controls still to be created, in template order
   UniqueMenu menu_bar_;
+  bool hold_menu_bar_ = true;
+  bool menu_bar_pending_ = false;
   UniqueBrush window_brush_;
   pictures::UniqueIcon big_icon_;
   pictures::UniqueIcon small_icon_;

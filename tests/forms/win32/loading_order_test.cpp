@@ -1,6 +1,7 @@
 // What a loaded window holds once LoadWindow returns, whatever loading did first: every control a
-// window, in template order among its siblings, with what the created event wrote; the tray icon
-// set during loading is added once the window shows.
+// window, in template order among its siblings, with what the created event wrote; the menu bar as
+// the menu items stand when the window shows; the tray icon set during loading is added once the
+// window shows.
 #include <windows.h>
 
 #include <vector>
@@ -94,6 +95,42 @@ TEST_F(FormsWin32, SelectingAPageDuringTheCreatedEventShowsItAtOnce) {
   EXPECT_TRUE(IsWindowVisible(UnitHandle(kMainId, kPage1Button)));
   EXPECT_FALSE(IsWindowVisible(UnitHandle(kMainId, kPage0Button)));
   EXPECT_FALSE(IsWindowVisible(UnitHandle(kMainId, kPage2Pic)));
+}
+
+TEST_F(FormsWin32, MenuWritesDuringTheCreatedEventGiveTheBarTheWindowShowsWith) {
+  Hooks().main_created = [] {
+    WriteLogicalProperty(kMainId, kMenuEntry, kMenuVisible, false);
+    WriteTextProperty(kMainId, kMenuEntry2, kMenuCaption, Text("设置"));
+  };
+  ASSERT_TRUE(LoadWindow(kMainId, 0, false));
+  HWND main = WindowHandle(kMainId);
+  HMENU bar = GetMenu(main);
+  ASSERT_NE(bar, nullptr);
+  ASSERT_EQ(GetMenuItemCount(bar), 1);
+  wchar_t text[32] = {};
+  GetMenuStringW(bar, 0, text, 32, MF_BYPOSITION);
+  EXPECT_STREQ(text, L"设置");
+  // The bar takes its height from the client area, as if the window had been created with it.
+  RECT window{}, client{};
+  GetWindowRect(main, &window);
+  GetClientRect(main, &client);
+  EXPECT_GE(window.bottom - window.top - client.bottom,
+            GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYMENU));
+  // Setting the bar raised no move or resize of its own: one of each, from the load.
+  EXPECT_EQ(EventsAmong({"main.moved"}).size(), 1u);
+  EXPECT_EQ(EventsAmong({"main.resized"}).size(), 1u);
+}
+
+TEST_F(FormsWin32, HidingEveryMenuEntryWhileLoadingLeavesTheWindowWithoutABar) {
+  Hooks().main_created = [] {
+    WriteLogicalProperty(kMainId, kMenuEntry, kMenuVisible, false);
+    WriteLogicalProperty(kMainId, kMenuEntry2, kMenuVisible, false);
+  };
+  ASSERT_TRUE(LoadWindow(kMainId, 0, false));
+  EXPECT_EQ(GetMenu(WindowHandle(kMainId)), nullptr);
+  // Shown afterwards, an entry brings the bar back at once.
+  WriteLogicalProperty(kMainId, kMenuEntry2, kMenuVisible, true);
+  EXPECT_EQ(GetMenuItemCount(GetMenu(WindowHandle(kMainId))), 1);
 }
 
 TEST_F(FormsWin32, TrayIconSetWhileLoadingIsAddedOnceTheWindowShows) {

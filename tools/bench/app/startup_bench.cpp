@@ -1,7 +1,8 @@
 // Start-up time: from CreateProcess to the first visible top-level window of the new process, for
 // LOLQuillet.exe, a minimal one-window program and that program with as many buttons as the main
 // window has controls, in turn, several rounds each. Prints the median and the minimum of each and
-// the ratios.
+// the ratios. A second argument names another build of the program (a Windows path), timed in the
+// same rounds, to compare two builds side by side.
 #include <windows.h>
 
 #include <algorithm>
@@ -95,21 +96,28 @@ int wmain(int argc, wchar_t** argv) {
   const auto minimal = dir / L"minimal_window.exe";
   std::filesystem::copy_file(HostPath(LQ_PROGRAM_EXE), program);
   std::filesystem::copy_file(HostPath(LQ_MINIMAL_EXE), minimal);
+  // Another build of the program to compare, timed in the same rounds.
+  const auto other = dir / L"LQ_StartupBenchOther.exe";
+  const bool with_other = argc > 2;
+  if (with_other) std::filesystem::copy_file(std::filesystem::path(argv[2]), other);
 
   TimeToWindow(minimal);  // warm the file cache and the loader
   TimeToWindow(program);
-  std::vector<double> a, b, c;
+  if (with_other) TimeToWindow(other);
+  std::vector<double> a, b, c, d;
   for (int i = 0; i < rounds; ++i) {
     const double m = TimeToWindow(minimal);
     const double p = TimeToWindow(program);
     const double n = TimeToWindow(minimal, L"192");
-    if (m < 0 || p < 0 || n < 0) {
+    const double o = with_other ? TimeToWindow(other) : 0;
+    if (m < 0 || p < 0 || n < 0 || o < 0) {
       std::fprintf(stderr, "a program showed no window\n");
       return 1;
     }
     b.push_back(m);
     a.push_back(p);
     c.push_back(n);
+    d.push_back(o);
   }
   std::error_code ignored;
   std::filesystem::remove_all(dir, ignored);
@@ -120,5 +128,10 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("  LOLQuillet.exe   median %7.1f  min %7.1f\n", fp.median, fp.min);
   std::printf("  LOLQuillet.exe / minimal window  %.2fx (median)\n", fp.median / fm.median);
   std::printf("  LOLQuillet.exe / 192 buttons     %.2fx (median)\n", fp.median / fn.median);
+  if (with_other) {
+    const Figures fo = Summarise(d);
+    std::printf("  other build      median %7.1f  min %7.1f  (%.2fx the minimal window)\n",
+                fo.median, fo.min, fo.median / fm.median);
+  }
   return 0;
 }
