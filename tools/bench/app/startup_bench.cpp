@@ -1,8 +1,9 @@
 // Start-up time: from CreateProcess to the first visible top-level window of the new process, for
-// LOLQuillet.exe, a minimal one-window program and that program with as many buttons as the main
-// window has controls, in turn, several rounds each. Prints the median and the minimum of each and
-// the ratios. A second argument names another build of the program (a Windows path), timed in the
-// same rounds, to compare two builds side by side.
+// LOLQuillet.exe, a minimal one-window program, that program with as many buttons as the main
+// window has controls, and a program that takes only the steps the design puts before the window
+// shows (prescribed_window.cpp), in turn, several rounds each. Prints the median and the minimum of
+// each and the ratios. A second argument names another build of the program (a Windows path), timed
+// in the same rounds, to compare two builds side by side.
 #include <windows.h>
 
 #include <algorithm>
@@ -96,6 +97,8 @@ int wmain(int argc, wchar_t** argv) {
   const auto minimal = dir / L"minimal_window.exe";
   std::filesystem::copy_file(HostPath(LQ_PROGRAM_EXE), program);
   std::filesystem::copy_file(HostPath(LQ_MINIMAL_EXE), minimal);
+  const auto prescribed = dir / L"prescribed_window.exe";
+  std::filesystem::copy_file(HostPath(LQ_PRESCRIBED_EXE), prescribed);
   // Another build of the program to compare, timed in the same rounds.
   const auto other = dir / L"LQ_StartupBenchOther.exe";
   const bool with_other = argc > 2;
@@ -104,13 +107,15 @@ int wmain(int argc, wchar_t** argv) {
   TimeToWindow(minimal);  // warm the file cache and the loader
   TimeToWindow(program);
   if (with_other) TimeToWindow(other);
-  std::vector<double> a, b, c, d;
+  TimeToWindow(prescribed);
+  std::vector<double> a, b, c, d, e;
   for (int i = 0; i < rounds; ++i) {
     const double m = TimeToWindow(minimal);
     const double p = TimeToWindow(program);
     const double n = TimeToWindow(minimal, L"192");
     const double o = with_other ? TimeToWindow(other) : 0;
-    if (m < 0 || p < 0 || n < 0 || o < 0) {
+    const double s = TimeToWindow(prescribed);
+    if (m < 0 || p < 0 || n < 0 || o < 0 || s < 0) {
       std::fprintf(stderr, "a program showed no window\n");
       return 1;
     }
@@ -118,16 +123,20 @@ int wmain(int argc, wchar_t** argv) {
     a.push_back(p);
     c.push_back(n);
     d.push_back(o);
+    e.push_back(s);
   }
   std::error_code ignored;
   std::filesystem::remove_all(dir, ignored);
-  const Figures fp = Summarise(a), fm = Summarise(b), fn = Summarise(c);
+  const Figures fp = Summarise(a), fm = Summarise(b), fn = Summarise(c), fs = Summarise(e);
   std::printf("start to window shown, %d rounds (ms):\n", rounds);
   std::printf("  minimal window   median %7.1f  min %7.1f\n", fm.median, fm.min);
   std::printf("  192 buttons      median %7.1f  min %7.1f\n", fn.median, fn.min);
+  std::printf("  design's steps   median %7.1f  min %7.1f\n", fs.median, fs.min);
   std::printf("  LOLQuillet.exe   median %7.1f  min %7.1f\n", fp.median, fp.min);
   std::printf("  LOLQuillet.exe / minimal window  %.2fx (median)\n", fp.median / fm.median);
   std::printf("  LOLQuillet.exe / 192 buttons     %.2fx (median)\n", fp.median / fn.median);
+  std::printf("  design's steps / minimal window  %.2fx (median)\n", fs.median / fm.median);
+  std::printf("  LOLQuillet.exe / design's steps  %.2fx (median)\n", fp.median / fs.median);
   if (with_other) {
     const Figures fo = Summarise(d);
     std::printf("  other build      median %7.1f  min %7.1f  (%.2fx the minimal window)\n",
