@@ -5,28 +5,10 @@
 
 #include <cwchar>
 
-namespace {
-
-LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
-  if (message == WM_DESTROY) {
-    PostQuitMessage(0);
-    return 0;
-  }
-  return DefWindowProcW(window, message, w, l);
-}
-
-}  // namespace
+#include "tools/bench/app/bench_window.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int) {
-  WNDCLASSW c{};
-  c.lpfnWndProc = &Procedure;
-  c.hInstance = instance;
-  c.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  c.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  c.lpszClassName = L"lq_bench_minimal";
-  RegisterClassW(&c);
-  HWND window = CreateWindowExW(0, c.lpszClassName, L"minimal", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                CW_USEDEFAULT, 556, 226, nullptr, nullptr, instance, nullptr);
+  HWND window = lq::bench::CreateBaselineWindow(instance, L"lq_bench_minimal", L"minimal");
   const long controls = std::wcstol(commandLine, nullptr, 10);
   for (long i = 0; i < controls; ++i) {
     const DWORD visible = i < 12 ? WS_VISIBLE : 0;
@@ -34,11 +16,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int) {
                     static_cast<int>(i % 5) * 80, static_cast<int>(i / 5 % 4) * 40, 64, 32, window,
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(1000 + i)), instance, nullptr);
   }
-  ShowWindow(window, SW_SHOW);
-  MSG m;
-  while (GetMessageW(&m, nullptr, 0, 0) > 0) {
-    TranslateMessage(&m);
-    DispatchMessageW(&m);
-  }
+  lq::bench::ShowAndRun(window);
   return 0;
 }

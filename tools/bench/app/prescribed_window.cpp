@@ -13,15 +13,9 @@
 
 #include <string>
 
-namespace {
+#include "tools/bench/app/bench_window.h"
 
-LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
-  if (message == WM_DESTROY) {
-    PostQuitMessage(0);
-    return 0;
-  }
-  return DefWindowProcW(window, message, w, l);
-}
+namespace {
 
 HWND CreateOwner(HINSTANCE instance) {
   WNDCLASSW c{};
@@ -101,28 +95,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   InitCommonControlsEx(&controls);
   CreateOwner(instance);
 
-  WNDCLASSW c{};
-  c.lpfnWndProc = &Procedure;
-  c.hInstance = instance;
-  c.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  c.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  c.lpszClassName = L"lq_bench_prescribed";
-  RegisterClassW(&c);
-  HWND window =
-      CreateWindowExW(0, c.lpszClassName, L"prescribed", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                      CW_USEDEFAULT, 556, 226, nullptr, nullptr, instance, nullptr);
+  HWND window = lq::bench::CreateBaselineWindow(instance, L"lq_bench_prescribed", L"prescribed");
   AddTab(window, instance);
 
   RequestSharePage();
   HANDLE guard = CreateMutexW(nullptr, TRUE, OwnNameFromSnapshot().c_str());
   if (guard) WaitForSingleObject(guard, 100);
 
-  ShowWindow(window, SW_SHOW);
-  MSG m;
-  while (GetMessageW(&m, nullptr, 0, 0) > 0) {
-    TranslateMessage(&m);
-    DispatchMessageW(&m);
-  }
+  lq::bench::ShowAndRun(window);
   if (guard) CloseHandle(guard);
   OleUninitialize();
   return 0;
