@@ -3,7 +3,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEPREFIX="${WINEPREFIX:-$here/build/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export LC_ALL=zh_CN.UTF-8
-wine=/usr/lib/wine/wine64
+wine="$here/scripts/wine"
 wineserver=/usr/lib/wine/wineserver
 
 lq_started_xvfb=""

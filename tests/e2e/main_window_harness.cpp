@@ -120,6 +120,8 @@ bool Program::MainShown() const {
   return main && IsWindowVisible(main) && !IsIconic(main);
 }
 
+bool Program::MainHidden() const { return !IsWindowVisible(Main()); }
+
 ::testing::AssertionResult Program::AnswerMessage(const std::wstring& text,
                                                   const std::wstring& caption) {
   std::vector<driver::MessageBoxView> boxes;

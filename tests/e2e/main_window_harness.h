@@ -69,6 +69,8 @@ class Program {
   HWND Control(std::uint32_t id) const;
   std::wstring Text(std::uint32_t id) const;
   bool MainShown() const;
+  // Not visible at all (minimised still counts as visible).
+  bool MainHidden() const;
 
   // Waits for a message box with that text and caption, presses OK and waits until it is gone.
   ::testing::AssertionResult AnswerMessage(const std::wstring& text,

@@ -12,8 +12,6 @@ class MainWindowLife : public ::testing::Test {
   test::ScratchDir scratch{"life"};
   std::filesystem::path exe = scratch.path() / ProgramNameForTest();
   void SetUp() override { CopyProgram(exe); }
-
-  static bool Hidden(const Program& p) { return !IsWindowVisible(p.Main()); }
 };
 
 TEST_F(MainWindowLife, ASecondCopyOfTheSameFileSaysSoAndEndsWithZero) {
@@ -42,7 +40,7 @@ TEST_F(MainWindowLife, ClosingHidesToTheTrayAndTheTrayBringsItBack) {
   HWND main = program.Main();
   // The close box and the system menu's close item: both arrive as SC_CLOSE.
   driver::CloseAsUser(main);
-  ASSERT_TRUE(WaitUntil([&] { return Hidden(program); }));
+  ASSERT_TRUE(WaitUntil([&] { return program.MainHidden(); }));
   EXPECT_TRUE(program.Running());
   EXPECT_TRUE(IsWindow(main));
   ASSERT_TRUE(driver::PostTrayAction(main, 1));
@@ -50,24 +48,24 @@ TEST_F(MainWindowLife, ClosingHidesToTheTrayAndTheTrayBringsItBack) {
 
   // Alt+F4 on the focused control.
   PostMessageW(program.Control(kAutoButton), WM_SYSKEYDOWN, VK_F4, 0x20000001);
-  ASSERT_TRUE(WaitUntil([&] { return Hidden(program); }));
+  ASSERT_TRUE(WaitUntil([&] { return program.MainHidden(); }));
   EXPECT_TRUE(program.Running());
   ASSERT_TRUE(driver::PostTrayAction(main, 1));
   ASSERT_TRUE(WaitUntil([&] { return program.MainShown(); }));
 
   // A double click shows nothing by itself (its button releases do).
   driver::CloseAsUser(main);
-  ASSERT_TRUE(WaitUntil([&] { return Hidden(program); }));
+  ASSERT_TRUE(WaitUntil([&] { return program.MainHidden(); }));
   ASSERT_TRUE(driver::PostTrayAction(main, 2));
   Sleep(300);
-  EXPECT_TRUE(Hidden(program));
+  EXPECT_TRUE(program.MainHidden());
 }
 
 TEST_F(MainWindowLife, MinimisingHidesIt) {
   Program program(exe);
   HWND main = program.Main();
   PostMessageW(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-  ASSERT_TRUE(WaitUntil([&] { return Hidden(program); }));
+  ASSERT_TRUE(WaitUntil([&] { return program.MainHidden(); }));
   EXPECT_TRUE(program.Running());
   ASSERT_TRUE(driver::PostTrayAction(main, 1));
   EXPECT_TRUE(WaitUntil([&] { return program.MainShown(); }));
@@ -80,7 +78,7 @@ TEST_F(MainWindowLife, ALogOffQueryIsRefusedAndHidesTheWindow) {
   ASSERT_TRUE(SendMessageTimeoutW(program.Main(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
                                   SMTO_ABORTIFHUNG, 5000, &answer));
   EXPECT_EQ(answer, 0u);
-  EXPECT_TRUE(WaitUntil([&] { return Hidden(program); }));
+  EXPECT_TRUE(WaitUntil([&] { return program.MainHidden(); }));
   EXPECT_TRUE(program.Running());
 }
 

@@ -18,8 +18,6 @@ class TrayMenu : public ::testing::Test {
   std::filesystem::path exe = scratch.path() / ProgramNameForTest();
   void SetUp() override { CopyProgram(exe); }
 
-  static bool Hidden(const Program& p) { return !IsWindowVisible(p.Main()); }
-
   HWND OpenMenu(Program& program) {
     EXPECT_TRUE(driver::PostTrayAction(program.Main(), 3));
     HWND menu = nullptr;
@@ -43,7 +41,7 @@ TEST_F(TrayMenu, HoldsShowAndExitAndShowRaisesTheWindow) {
   Program program(exe);
   HWND main = program.Main();
   driver::CloseAsUser(main);
-  ASSERT_TRUE(WaitUntil([&] { return Hidden(program); }));
+  ASSERT_TRUE(WaitUntil([&] { return program.MainHidden(); }));
 
   // Another program's window above where the program's window will be.
   const auto coverExe = scratch.path() / L"cover.exe";

@@ -16,7 +16,7 @@ mkdir -p "$work/root" "$work/game/英雄联盟/Game"
 port=$(python3 "$script" --background --port 0 --root "$work/root" --state-dir "$work/state")
 export WINEPREFIX=${WINEPREFIX:-$here/build/wineprefix} WINEDEBUG=${WINEDEBUG:--all}
 export LC_ALL=${LC_ALL:-zh_CN.UTF-8}
-wine=/usr/lib/wine/wine64
+wine="$(cd "$(dirname "$0")/../../.." && pwd)/scripts/wine"
 url="http://127.0.0.1:$port/install/zip/${mib}m/bench.zip"
 game="Z:${work//\//\\}\\game\\英雄联盟\\Game\\"
 # The package's exact size: the entry's bytes plus the zip's headers.

@@ -9,4 +9,4 @@ state="$build/endpoints/system_http_bench"
 port=$(python3 "$here/tools/endpoint/endpoint.py" --background --port 0 --root "$here" \
   --state-dir "$state")
 trap 'python3 "$here/tools/endpoint/endpoint.py" --stop --state-dir "$state"' EXIT
-/usr/lib/wine/wine64 "$build/tools/bench/system/system_http_bench.exe" "$port" "${2:-256}" "${3:-3}"
+"$(dirname "$0")/../../../scripts/wine" "$build/tools/bench/system/system_http_bench.exe" "$port" "${2:-256}" "${3:-3}"

@@ -9,4 +9,4 @@ trap 'python3 "$here/tools/endpoint/endpoint.py" --stop --state-dir "$state"; rm
 port=$(python3 "$here/tools/endpoint/endpoint.py" --background --port 0 --root "$state" \
   --state-dir "$state")
 export WINEPREFIX=${WINEPREFIX:-$here/build/wineprefix} WINEDEBUG=${WINEDEBUG:--all}
-/usr/lib/wine/wine64 "$build/tools/bench/web/web_bench.exe" "$port" "${2:-32m}" "${3:-5}"
+"$(dirname "$0")/../../../scripts/wine" "$build/tools/bench/web/web_bench.exe" "$port" "${2:-32m}" "${3:-5}"
