@@ -178,7 +178,6 @@ void FormWindow::CreateControl(UnitState& unit) {
       SetWindowSubclass(c.hwnd, &ForwardToForm, kGroupSubclass, reinterpret_cast<DWORD_PTR>(hwnd_));
       break;
     case UnitKind::kTab: {
-      SetWindowSubclass(c.hwnd, &ForwardToForm, kTabSubclass, reinterpret_cast<DWORD_PTR>(hwnd_));
       const auto pages = unit.pages();
       for (std::size_t i = 0; i < pages.size(); ++i) {
         std::wstring caption = GbkToWide(pages[i]);
@@ -191,6 +190,9 @@ void FormWindow::CreateControl(UnitState& unit) {
           std::clamp(unit.Integer(kTabCurrentPage), 0, static_cast<std::int32_t>(pages.size()) - 1);
       unit.Set(kTabCurrentPage, page);
       TabCtrl_SetCurSel(c.hwnd, page);
+      // Subclassed once its pages are in: every message through a subclass costs a lookup, and
+      // filling the pages notifies nobody.
+      SetWindowSubclass(c.hwnd, &ForwardToForm, kTabSubclass, reinterpret_cast<DWORD_PTR>(hwnd_));
       break;
     }
     default:
@@ -207,7 +209,9 @@ void FormWindow::ApplyFont(Control& c) {
     made.reset(CreateFontIndirectW(&lf));
   }
   HFONT use = made ? made.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  SendMessageW(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(use), TRUE);
+  // No redraw here: a new control has not been painted yet, and a changed font is followed by an
+  // invalidation of its own.
+  SendMessageW(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(use), FALSE);
   c.font = std::move(made);  // the previous font goes once the control no longer uses it
 }
 

@@ -194,16 +194,14 @@ void FormWindow::ApplyIcon() {
     big = pictures::CreateIconFromFileBytes(bytes.bytes(), 32);
     small = pictures::CreateSmallIconFromFileBytes(bytes.bytes());
   }
-  // Without an icon of its own the window shows the program's application icon.
-  HICON fallback = nullptr;
-  if (!big && !small) {
-    fallback = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
-    if (!fallback) fallback = LoadIconW(nullptr, IDI_APPLICATION);
+  // Without an icon of its own the window shows its class's icon, the program's application icon:
+  // nothing to send unless an icon of its own is to go.
+  if (big || small || big_icon_ || small_icon_) {
+    HICON big_shown = big ? big.get() : small.get();
+    HICON small_shown = small ? small.get() : big.get();
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big_shown));
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_shown));
   }
-  SendMessageW(hwnd_, WM_SETICON, ICON_BIG,
-               reinterpret_cast<LPARAM>(big ? big.get() : (small ? small.get() : fallback)));
-  SendMessageW(hwnd_, WM_SETICON, ICON_SMALL,
-               reinterpret_cast<LPARAM>(small ? small.get() : (big ? big.get() : fallback)));
   big_icon_ = std::move(big);
   small_icon_ = std::move(small);
 }

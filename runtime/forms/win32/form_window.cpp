@@ -34,6 +34,19 @@ LRESULT CALLBACK PicBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
   }
 }
 
+// The program's icon at the given system size; the system's application icon when the program
+// file has none. Shared icons: the system keeps them for the life of the process.
+HICON ApplicationIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
+  const int width = GetSystemMetrics(widthMetric);
+  const int height = GetSystemMetrics(heightMetric);
+  if (HANDLE own =
+          LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, width, height, LR_SHARED)) {
+    return static_cast<HICON>(own);
+  }
+  return static_cast<HICON>(
+      LoadImageW(nullptr, IDI_APPLICATION, IMAGE_ICON, width, height, LR_SHARED));
+}
+
 }  // namespace
 
 void FormWindow::RegisterClasses() {
@@ -45,6 +58,9 @@ void FormWindow::RegisterClasses() {
     form.lpfnWndProc = &FormWindow::Proc;
     form.hInstance = instance;
     form.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    // Windows without an icon of their own show the program's application icon (resource 1).
+    form.hIcon = ApplicationIcon(instance, SM_CXICON, SM_CYICON);
+    form.hIconSm = ApplicationIcon(instance, SM_CXSMICON, SM_CYSMICON);
     form.lpszClassName = kFormClass;
     RegisterClassExW(&form);
 

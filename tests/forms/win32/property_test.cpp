@@ -323,5 +323,32 @@ TEST_F(FormsWin32, PictureBoxesDrawTheirPictureOverTheirBackground) {
   ReleaseDC(pic, dc);
 }
 
+
+HICON ShownIcon(HWND window, WPARAM which) {
+  return reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, which, 0));
+}
+
+TEST_F(FormsWin32, AWindowWithoutAnIconOfItsOwnShowsTheApplicationIcon) {
+  ASSERT_TRUE(LoadWindow(kMainId, 0, false));
+  HWND main = WindowHandle(kMainId);
+  // The class carries the application icon (the system's, as this test program has none).
+  EXPECT_NE(GetClassLongPtrW(main, GCLP_HICON), 0);
+  EXPECT_NE(GetClassLongPtrW(main, GCLP_HICONSM), 0);
+  EXPECT_EQ(ShownIcon(main, ICON_BIG), nullptr);
+  EXPECT_EQ(ShownIcon(main, ICON_SMALL), nullptr);
+
+  WriteBytesProperty(kMainId, kOwnUnit, kWindowIcon, ByteSet(SmallIconFile()));
+  EXPECT_NE(ShownIcon(main, ICON_BIG), nullptr);
+  EXPECT_NE(ShownIcon(main, ICON_SMALL), nullptr);
+
+  // Emptied, the window's own icon goes and the class's shows again.
+  WriteBytesProperty(kMainId, kOwnUnit, kWindowIcon, ByteSet());
+  EXPECT_EQ(ShownIcon(main, ICON_BIG), nullptr);
+  EXPECT_EQ(ShownIcon(main, ICON_SMALL), nullptr);
+
+  // Data that holds no icon is no icon of its own either.
+  WriteBytesProperty(kMainId, kOwnUnit, kWindowIcon, ByteSet(RedBitmapFile()));
+  EXPECT_EQ(ShownIcon(main, ICON_BIG), nullptr);
+}
 }  // namespace
 }  // namespace lq::test
