@@ -323,7 +323,6 @@ TEST_F(FormsWin32, PictureBoxesDrawTheirPictureOverTheirBackground) {
   ReleaseDC(pic, dc);
 }
 
-
 HICON ShownIcon(HWND window, WPARAM which) {
   return reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, which, 0));
 }
