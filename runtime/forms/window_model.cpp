@@ -50,7 +50,9 @@ UnitState::UnitState(const MenuItemTemplate& item)
 }
 
 void UnitState::Defaults() {
-  for (const PropertyInfo& info : PropertyTable(kind_)) values_.push_back(DefaultValue(info));
+  const auto table = PropertyTable(kind_);
+  values_.reserve(table.size());
+  for (const PropertyInfo& info : table) values_.push_back(DefaultValue(info));
 }
 
 void UnitState::Common(const Geometry& g, std::uint32_t flags, std::string_view tag,
@@ -101,6 +103,7 @@ WindowModel::WindowModel(const WindowTemplate& tmpl) : tmpl_(&tmpl) {
   for (const ControlTemplate& c : tmpl.controls) units_.emplace_back(c);
   first_menu_ = units_.size();
   for (const MenuItemTemplate& m : tmpl.menu) units_.emplace_back(m);
+  index_.reserve(units_.size());
   for (std::size_t i = 0; i < units_.size(); ++i) index_.emplace(units_[i].id(), i);
 }
 
