@@ -2,6 +2,7 @@
 #pragma once
 
 #include "runtime/commands/values.h"
+#include "runtime/system/http_transfer.h"
 
 namespace lq {
 
@@ -15,7 +16,9 @@ ByteSet HttpRead(const Text& url);
 struct HttpReadResult {
   ByteSet body;
   int status = 0;  // the HTTP status code; 0 when no response arrived
+  TransferEnd end = TransferEnd::kNoResponse;
 };
-HttpReadResult HttpReadWithStatus(const Text& url);
+HttpReadResult HttpReadWithStatus(const Text& url,
+                                  const TransferLimits& limits = kDefaultTransferLimits);
 
 }  // namespace lq

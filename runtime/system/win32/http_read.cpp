@@ -123,6 +123,18 @@ HttpReadResult Fetch(const Text& url) {
 
 ByteSet HttpRead(const Text& url) { return Fetch(url).body; }
 
-HttpReadResult HttpReadWithStatus(const Text& url) { return Fetch(url); }
+HttpReadResult HttpReadWithStatus(const Text& url, const TransferLimits& /*limits*/) {
+  HttpReadResult result = Fetch(url);
+  if (result.status != 0) result.end = TransferEnd::kComplete;
+  return result;
+}
+
+TransferEnd HttpDownload(const Text& url, const TransferLimits& limits, BodySink& sink) {
+  HttpReadResult result = HttpReadWithStatus(url, limits);
+  if (result.status == 0) return TransferEnd::kNoResponse;
+  if (!sink.Begin(result.status, result.body.size())) return TransferEnd::kStopped;
+  if (!result.body.empty() && !sink.Take(result.body.bytes())) return TransferEnd::kStopped;
+  return TransferEnd::kComplete;
+}
 
 }  // namespace lq

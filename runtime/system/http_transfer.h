@@ -1,0 +1,62 @@
+// The bounds of every HTTP transfer and the streamed form of a download. Every connection has a
+// connect and a receive timeout; small bodies also have a deadline and a cap; packages instead
+// have a stall rule, so a large package on a slow link still arrives but a host that stops
+// sending does not hold the download for ever.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+#include "runtime/commands/values.h"
+
+namespace lq {
+
+struct TransferLimits {
+  std::uint32_t connect_timeout_ms = 10'000;
+  std::uint32_t receive_timeout_ms = 15'000;  // each read, and the wait for the response
+  std::uint32_t deadline_ms = 0;              // the whole transfer; 0: none
+  std::uint64_t max_body = 0;                 // bytes; 0: no cap beyond a byte set's limit
+  // At least `stall_min_bytes` must arrive in every `stall_window_ms`; 0: no stall rule.
+  std::uint32_t stall_window_ms = 0;
+  std::uint32_t stall_min_bytes = 0;
+};
+
+// Any transfer that names no bounds of its own: the timeouts only.
+inline constexpr TransferLimits kDefaultTransferLimits{};
+// The share page of the version notice.
+inline constexpr TransferLimits kSharePageLimits{10'000, 15'000, 10'000, 1u << 20, 0, 0};
+// One preview picture.
+inline constexpr TransferLimits kPreviewLimits{10'000, 15'000, 15'000, 16u << 20, 0, 0};
+// A skin package: no deadline, no cap, but fewer than 1 KiB in any 30 s fails it.
+inline constexpr TransferLimits kPackageLimits{10'000, 15'000, 0, 0, 30'000, 1024};
+
+// How a transfer ended.
+enum class TransferEnd {
+  kComplete,    // the whole body arrived (as long as announced, when a length was announced)
+  kNoResponse,  // bad URL, no connection, or the request could not be sent
+  kBroken,      // a read failed, or the body ended shorter than its announced length
+  kTimedOut,    // a timeout or the deadline passed
+  kTooLarge,    // the body (or its announced length) passes the cap
+  kStalled,     // the stall rule failed
+  kStopped,     // the sink declined to go on
+};
+
+// Where a streamed body goes. Called on the transferring thread.
+class BodySink {
+ public:
+  // The response has arrived: its status and announced length (none when the response names
+  // none). False stops the transfer before the body (TransferEnd::kStopped).
+  virtual bool Begin(int status, std::optional<std::uint64_t> length) = 0;
+  // The next bytes of the body. False stops the transfer (TransferEnd::kStopped).
+  virtual bool Take(std::span<const std::uint8_t> bytes) = 0;
+
+ protected:
+  ~BodySink() = default;
+};
+
+// A GET over the shared session (the request HttpRead makes), streamed into `sink` within
+// `limits`. Safe to call from several threads at once.
+TransferEnd HttpDownload(const Text& url, const TransferLimits& limits, BodySink& sink);
+
+}  // namespace lq
