@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "runtime/commands/values.h"
+#include "runtime/system/http_transfer.h"
 
 namespace lq {
 
@@ -25,6 +26,8 @@ namespace lq {
 //   body_bytes       in and out: the request body; for POST and HEAD filled from the body text
 //                    when empty
 //   proxy            proxy server as host:port; empty for none
+//   limits           the transfer's timeouts, deadline and cap; a transfer past them returns
+//                    empty, like one that got no response
 // Returns the response body, whatever the status. When no session, connection or request is
 // obtained, or the request cannot be sent (unreachable server), the result is empty and none of
 // the caller's variables is touched.
@@ -32,6 +35,7 @@ ByteSet HttpRequest(const Text& url, std::int32_t method = 0, const Text& body_t
                     Text* cookies = nullptr, Text* received_cookies = nullptr,
                     Text* extra_headers = nullptr, Text* response_headers = nullptr,
                     bool no_redirect = false, ByteSet* body_bytes = nullptr,
-                    const Text& proxy = {});
+                    const Text& proxy = {},
+                    const TransferLimits& limits = kDefaultTransferLimits);
 
 }  // namespace lq

@@ -116,7 +116,7 @@ Text QueryResponseHeaders(const InternetHandle& request) {
 ByteSet HttpRequest(const Text& url, std::int32_t method_number, const Text& body_text,
                     Text* cookies, Text* received_cookies, Text* extra_headers,
                     Text* response_headers, bool no_redirect, ByteSet* body_bytes,
-                    const Text& proxy) {
+                    const Text& proxy, const TransferLimits& /*limits*/) {
   const HttpMethod method = HttpMethodOf(method_number);
   const bool https = IsHttpsUrl(url);
   const bool cookie_text_supplied = cookies != nullptr;
