@@ -23,8 +23,6 @@
 namespace lq {
 namespace {
 
-constexpr int kHttpOk = 200;
-
 std::atomic<GameDirectoryReader> g_game_directory{nullptr};
 std::atomic<SkinWindowServices*> g_services{nullptr};
 
@@ -52,6 +50,8 @@ PreviewFetches& Fetches() {
 }
 
 #ifdef _WIN32
+constexpr int kHttpOk = 200;
+
 class PlatformServices final : public SkinWindowServices {
  public:
   ByteSet FetchPreview(const Text& url) override {
