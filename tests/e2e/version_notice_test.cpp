@@ -60,11 +60,14 @@ class VersionNotice : public ::testing::Test {
   // The usual page again for whoever runs next.
   void TearDown() override { EXPECT_TRUE(ChooseSharePage("ok")); }
 
-  // The main window's title as it is first shown, with /share/latest serving `variant`.
-  std::wstring TitleWith(std::string_view variant) {
+  // The main window's title with /share/latest serving `variant`. The window shows before the
+  // page is read and its title takes the page's version when the page arrives: this waits (within
+  // the harness's bound) until the page was served and the title is `expected`.
+  std::wstring TitleWith(std::string_view variant, const std::wstring& expected) {
     EXPECT_TRUE(ChooseSharePage(variant));
     Program program(exe_);
-    const std::wstring title = program.Text(0);
+    std::wstring title;
+    WaitUntil([&] { return SharePagesServed() >= 1 && (title = program.Text(0)) == expected; });
     // The program asked for the page; without this a failure form would also come from an
     // endpoint that is not there.
     EXPECT_GE(SharePagesServed(), 1) << "no request for /share/latest";
@@ -76,6 +79,9 @@ class VersionNotice : public ::testing::Test {
     EXPECT_EQ(title, expected) << "title: \"" << Utf8(title) << "\"\nexpected: \"" << Utf8(expected)
                                << "\"";
   }
+  void ExpectTitleWith(std::string_view variant, const std::wstring& expected) {
+    ExpectTitle(TitleWith(variant, expected), expected);
+  }
 
  private:
   test::ScratchDir scratch_{"version-notice"};
@@ -83,32 +89,24 @@ class VersionNotice : public ::testing::Test {
 };
 
 TEST_F(VersionNotice, NamesTheSharedItemOfTheUsualPage) {
-  ExpectTitle(TitleWith("ok"), Notice(kItemName));
+  ExpectTitleWith("ok", Notice(kItemName));
 }
 
 TEST_F(VersionNotice, KeepsSpacesAndLineBreakInsideThePageTitle) {
-  ExpectTitle(TitleWith("spaces"), Notice(L" " + std::wstring(kItemName) + L"\r\n"));
+  ExpectTitleWith("spaces", Notice(L" " + std::wstring(kItemName) + L"\r\n"));
 }
 
-TEST_F(VersionNotice, TakesTheFirstOfTwoTitles) {
-  ExpectTitle(TitleWith("two-titles"), Notice(L"第一"));
-}
+TEST_F(VersionNotice, TakesTheFirstOfTwoTitles) { ExpectTitleWith("two-titles", Notice(L"第一")); }
 
 // Pages without a title of the expected form: the notice names no version.
-TEST_F(VersionNotice, NoVersionWhenThePageIsMissing) {
-  ExpectTitle(TitleWith("missing"), Notice(L""));
-}
+TEST_F(VersionNotice, NoVersionWhenThePageIsMissing) { ExpectTitleWith("missing", Notice(L"")); }
 
-TEST_F(VersionNotice, NoVersionWhenThePageHasNoTitle) {
-  ExpectTitle(TitleWith("no-title"), Notice(L""));
-}
+TEST_F(VersionNotice, NoVersionWhenThePageHasNoTitle) { ExpectTitleWith("no-title", Notice(L"")); }
 
-TEST_F(VersionNotice, NoVersionWhenTheTitleIsInCapitals) {
-  ExpectTitle(TitleWith("caps"), Notice(L""));
-}
+TEST_F(VersionNotice, NoVersionWhenTheTitleIsInCapitals) { ExpectTitleWith("caps", Notice(L"")); }
 
 TEST_F(VersionNotice, NoVersionWhenTheSuffixComesOnlyBeforeTheTitle) {
-  ExpectTitle(TitleWith("suffix-before"), Notice(L""));
+  ExpectTitleWith("suffix-before", Notice(L""));
 }
 
 }  // namespace
