@@ -44,8 +44,9 @@ struct PreviewFetches {
   std::deque<PreviewFetch> waiting;
   int fetchers = 0;
 };
+// Never destroyed: a fetcher may still run while the process ends.
 PreviewFetches& Fetches() {
-  static PreviewFetches fetches;
+  static PreviewFetches& fetches = *new PreviewFetches;
   return fetches;
 }
 
