@@ -6,7 +6,7 @@
 
 #include "runtime/errors/program_end.h"
 #include "runtime/errors/win32/declared_call.h"
-#include "runtime/errors/win32/wide_text.h"
+#include "runtime/platform/win32/wide_text.h"
 #include "runtime/system/message_box.h"
 
 namespace lq {

@@ -8,7 +8,7 @@
 #include <tlhelp32.h>
 
 #include "runtime/errors/win32/declared_call.h"
-#include "runtime/errors/win32/wide_text.h"
+#include "runtime/platform/win32/wide_text.h"
 
 namespace lq {
 namespace {
