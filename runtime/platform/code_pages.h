@@ -29,12 +29,4 @@ std::optional<std::u16string> DecodeCodePage(std::string_view bytes, std::uint32
 // code page is unknown.
 std::optional<std::string> EncodeCodePage(std::u16string_view units, std::uint32_t code_page);
 
-// GBK texts and UTF-16: the conversions every boundary of the program uses.
-inline std::u16string GbkToUtf16(std::string_view gbk) {
-  return DecodeCodePage(gbk, kGbkCodePage).value_or(std::u16string());
-}
-inline std::string Utf16ToGbk(std::u16string_view units) {
-  return EncodeCodePage(units, kGbkCodePage).value_or(std::string());
-}
-
 }  // namespace lq::platform
