@@ -41,7 +41,8 @@ TEST_F(UniqueHandleTest, EachHandleIsReleasedOnceWhateverHandsItOver) {
     Owner c(8);
     c = std::move(b);  // 8 goes, 7 moves on
     EXPECT_EQ(released, std::vector<int>{8});
-    c = std::move(c);
+    Owner& same = c;
+    c = std::move(same);  // moving onto itself keeps the handle
     EXPECT_EQ(c.get(), 7);
     c.reset(9);
     c.reset(9);  // the same handle again is kept, not released
