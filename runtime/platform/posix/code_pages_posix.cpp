@@ -8,8 +8,10 @@
 
 #include <cerrno>
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "runtime/platform/code_pages.h"
 #include "runtime/platform/unique_handle.h"
@@ -99,11 +101,21 @@ std::size_t EncodeOtherFallback(const unsigned char*, std::size_t left, std::str
   return left < 2 ? left : 2;
 }
 
+// Opening a descriptor costs more than converting a text: each thread keeps those it opened
+// (none for a pair iconv does not know), reset before every use.
+iconv_t Descriptor(const std::string& to, const std::string& from) {
+  thread_local std::map<std::pair<std::string, std::string>, UniqueIconv> opened;
+  auto [at, added] = opened.try_emplace({to, from});
+  if (added) at->second.reset(iconv_open(to.c_str(), from.c_str()));
+  if (at->second) iconv(at->second.get(), nullptr, nullptr, nullptr, nullptr);
+  return at->second.get();
+}
+
 // All of `in` through iconv from `from` to `to`; nullopt when iconv does not know the pair.
-std::optional<std::string> Convert(const char* to, const char* from, std::string_view in,
-                                   Fallback fallback) {
-  const UniqueIconv cd(iconv_open(to, from));
-  if (!cd) return std::nullopt;
+std::optional<std::string> Convert(const std::string& to, const std::string& from,
+                                   std::string_view in, Fallback fallback) {
+  const iconv_t cd = Descriptor(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
   std::string out;
   std::string buffer(in.size() * 4 + 16, '\0');
   char* in_ptr = const_cast<char*>(in.data());
@@ -111,14 +123,14 @@ std::optional<std::string> Convert(const char* to, const char* from, std::string
   while (in_left > 0) {
     char* out_ptr = buffer.data();
     std::size_t out_left = buffer.size();
-    const std::size_t r = iconv(cd.get(), &in_ptr, &in_left, &out_ptr, &out_left);
+    const std::size_t r = iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left);
     out.append(buffer.data(), buffer.size() - out_left);
     if (r == static_cast<std::size_t>(-1) && errno != E2BIG && in_left > 0) {
       const std::size_t used =
           fallback(reinterpret_cast<const unsigned char*>(in_ptr), in_left, out);
       in_ptr += used;
       in_left -= used;
-      iconv(cd.get(), nullptr, nullptr, nullptr, nullptr);
+      iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
   }
   return out;
@@ -138,7 +150,7 @@ bool IsGbk(std::uint32_t code_page) {
 std::optional<std::u16string> DecodeCodePage(std::string_view bytes, std::uint32_t code_page) {
   if (code_page == kUtf8CodePage) return Utf16FromUtf8(bytes);
   const std::optional<std::string> wide =
-      Convert("UTF-16LE", IconvName(code_page).c_str(), bytes,
+      Convert("UTF-16LE", IconvName(code_page), bytes,
               IsGbk(code_page) ? &DecodeGbkFallback : &DecodeOtherFallback);
   if (!wide) return std::nullopt;
   std::u16string units(wide->size() / 2, u'\0');
@@ -154,7 +166,7 @@ std::optional<std::string> EncodeCodePage(std::u16string_view units, std::uint32
   std::string bytes;
   bytes.reserve(units.size() * 2);
   for (const char16_t unit : units) AppendUnit(bytes, unit);
-  return Convert(IconvName(code_page).c_str(), "UTF-16LE", bytes,
+  return Convert(IconvName(code_page), "UTF-16LE", bytes,
                  IsGbk(code_page) ? &EncodeGbkFallback : &EncodeOtherFallback);
 }
 
