@@ -5,57 +5,12 @@
 
 #include "app/champion_buttons.h"
 #include "app/shell_handlers.h"
+#include "skins/catalogue.h"
 
 namespace lq {
 namespace {
 
 namespace u = unit;
-
-using Captions = std::array<std::string_view, kGridButtonsPerPage>;
-
-// Grid captions per role page, row by row from the top left; "" is a button without a champion.
-constexpr std::array<Captions, 8> kGrid = {{
-    // 1 "ADC"
-    {"金克丝",   "法外狂徒", "圣枪游侠", "德莱文",   "韦鲁斯",    //
-     "暗夜猎手", "皮城女警", "探险家",   "深渊巨口", "鸟人-翼",   //
-     "飞机",     "瘟疫之源", "寒冰射手", "赏金猎人", "麦林炮手",  //
-     "迅捷斥候", "战争女神", "复仇之矛", "首领之傲", ""},
-    // 2 "AP1页"
-    {"沙漠皇帝", "时间刺客", "虚空之眼", "暗黑元首", "皎月女神",  //
-     "冰霜女巫", "爆破鬼才", "机械先驱", "潮汐海灵", "九尾妖狐",  //
-     "远古巫灵", "光辉女郎", "虚空先知", "暗影之拳", "铁铠冥魂",  //
-     "大发明家", "魔蛇之拥", "复仇焰魂", "发条魔灵", "不祥之刃"},
-    // 3 "AP2页"
-    {"策士统领", "邪恶小法师", "冰晶凤凰", "虚空恐惧", "死亡颂唱者",  //
-     "审判天使", "流浪法师",   "诡术妖姬", "卡牌大师", "黑暗之女",    //
-     "",         "",           "",         "",         "",            //
-     "",         "",           "",         "",         ""},
-    // 4 "上单1页"
-    {"暗裔剑魔", "生化魔人", "迷失之牙", "未来守护者", "诺克萨斯",  //
-     "战争之影", "无双剑姬", "深海泰坦", "雷霆咆哮",   "暮光之眼",  //
-     "放逐之刃", "德玛西亚", "狂暴之心", "战争之王",   "圣锤之毅",  //
-     "机械公敌", "齐天大圣", "皇子",     "荒漠屠夫",   "扭曲树精"},
-    // 5 "上单2页"
-    {"熔岩巨兽", "巨魔之王", "海洋之灾", "刀锋意志", "祖安狂人",    //
-     "炼金术士", "武器大师", "蛮族之王", "亡灵战神", "猩红收割者",  //
-     "哨兵之殇", "狂战士",   "掘墓者",   "",         "",            //
-     "",         "",         "",         "",         ""},
-    // 6 "打野1页"
-    {"虚空遁地",   "皮城执法官", "虚空掠夺者", "凛冬之怒", "傲之追猎者",  //
-     "龙血武姬",   "酒桶",       "兽灵行者",   "水晶先锋", "盲僧",        //
-     "蜘蛛女皇",   "永恒梦魇",   "恶魔小丑",   "披甲龙龟", "殇之木乃伊",  //
-     "寡妇制造者", "雪人骑士",   "嗜血猎手",   "末日使者", "德邦总管"},
-    // 7 "打野2页"
-    {"无极剑圣", "", "", "", "",  //
-     "",         "", "", "", "",  //
-     "",         "", "", "", "",  //
-     "",         "", "", "", ""},
-    // 8 "中单"
-    {"影流之主", "疾风剑豪", "刀锋之影", "", "",  //
-     "",         "",         "",         "", "",  //
-     "",         "",         "",         "", "",  //
-     "",         "",         "",         "", ""},
-}};
 
 // Column lefts and row tops of each role page's grid.
 struct GridLayout {
@@ -141,12 +96,12 @@ const ControlTemplate kSettingsPage[] = {
 
 constexpr int kControlsPerRolePage = 3 + kGridButtonsPerPage;  // group box, two labels, grid
 
-// Pages 1 to 8: the "说明" group box with its two labels, then the grid of buttons. Champion
-// buttons are numbered in catalogue order (page by page, row by row).
+// Pages 1 to 8: the "说明" group box with its two labels, then the grid of buttons. The catalogue
+// places the champions on the grids (page by page, row by row); a cell without one is a blank
+// button.
 std::array<ControlTemplate, 8 * kControlsPerRolePage> BuildRolePages() {
   std::array<ControlTemplate, 8 * kControlsPerRolePage> all{};
   std::size_t at = 0;
-  int champion = 0;
   for (int page = 1; page <= 8; ++page) {
     const auto p = static_cast<std::size_t>(page - 1);
     all[at++] = u::GroupBox(RoleGroupId(page), kRoleGroupNames[p])
@@ -171,15 +126,14 @@ std::array<ControlTemplate, 8 * kControlsPerRolePage> BuildRolePages() {
           u::Button(GridButtonId(page, cell), kGridButtonNames[p * kGridButtonsPerPage + c])
               .At(u::GridCell(grid.lefts, grid.tops, c, 64, 32))
               .OnPage(kPageTab, page);
-      const std::string_view caption = kGrid[p][c];
-      if (!caption.empty()) {
-        button = button.Caption(caption).On(
-            kEventClicked, kChampionButtonHandlers[static_cast<std::size_t>(champion++)]);
+      if (const ChampionEntry* champion = FindChampionButton(page, cell)) {
+        button = button.Caption(champion->caption.view())
+                     .On(kEventClicked,
+                         kChampionButtonHandlers[static_cast<std::size_t>(champion->index)]);
       }
       all[at++] = button;
     }
   }
-  if (champion != kChampionCount) template_detail::CapacityExceeded();
   return all;
 }
 
@@ -220,10 +174,6 @@ WindowTemplate BuildMainWindow() {
 }
 
 }  // namespace
-
-std::span<const std::string_view, kGridButtonsPerPage> GridCaptions(int page) {
-  return kGrid.at(static_cast<std::size_t>(page - 1));
-}
 
 const WindowTemplate& MainWindowTemplate() {
   static const WindowTemplate window = BuildMainWindow();

@@ -65,10 +65,6 @@ inline constexpr std::string_view kNoteText =
     "下谢谢！！\r\n\r\n";
 inline constexpr std::string_view kAuthorText = "作者：2851376419";
 
-// The grid captions of role page `page` (1..8), row by row; an empty caption is a button without
-// a champion.
-std::span<const std::string_view, kGridButtonsPerPage> GridCaptions(int page);
-
 // The main window's template (constant data, valid for the whole program).
 const WindowTemplate& MainWindowTemplate();
 

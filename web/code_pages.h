@@ -1,19 +1,18 @@
 // Conversions between code pages and UTF-16, and of UTF-8 page text into the program's GBK.
 //
-// On Windows they call MultiByteToWideChar and WideCharToMultiByte through the program's declared
-// functions; elsewhere they convert with the same results (code page 936 with Windows' mappings
-// of the user-defined areas and its best-fit replacements, malformed UTF-8 replaced as Windows
-// does).
+// They convert with the platform layer (runtime/platform/code_pages.h), on Windows through the
+// program's declared MultiByteToWideChar and WideCharToMultiByte.
 #pragma once
 
 #include <cstdint>
 
 #include "runtime/commands/values.h"
+#include "runtime/platform/code_pages.h"
 
 namespace lq {
 
-inline constexpr std::uint32_t kUtf8CodePage = 65001;
-inline constexpr std::uint32_t kGbkCodePage = 936;
+inline constexpr std::uint32_t kUtf8CodePage = platform::kUtf8CodePage;
+inline constexpr std::uint32_t kGbkCodePage = platform::kGbkCodePage;
 
 // The UTF-16 units (little-endian) of a text in the given code page, the terminating zero unit
 // included: an empty text gives two zero bytes. An unknown code page gives the empty byte set.

@@ -8,16 +8,13 @@
 namespace lq {
 namespace {
 
-// Only bytes above 0x80 lead a pair here; 0x80 itself is a character of its own.
-bool IsFastLeadByte(unsigned char b) { return b > 0x80; }
-
 bool MatchesAt(const Text& text, std::size_t at, const Text& sought, bool case_insensitive) {
   const std::size_t length = sought.str().size();
   std::size_t i = 0;
   while (i < length) {
     const unsigned char t = text.at(at + i);
     const unsigned char s = sought.at(i);
-    if (IsFastLeadByte(s) && i + 1 < length) {
+    if (gbk::IsFastScanLeadByte(s) && i + 1 < length) {
       if (t != s || text.at(at + i + 1) != sought.at(i + 1)) return false;
       i += 2;
       continue;
@@ -39,7 +36,7 @@ std::int32_t FindTextFast(const Text& text, const Text& sought, std::int32_t sta
   std::size_t at = from;
   while (at < length && length - at >= sought_length) {
     if (MatchesAt(text, at, sought, case_insensitive)) return static_cast<std::int32_t>(at + 1);
-    if (IsFastLeadByte(text.at(at))) {
+    if (gbk::IsFastScanLeadByte(text.at(at))) {
       if (at + 1 >= length) break;
       at += 2;
     } else {

@@ -1,3 +1,7 @@
+// The mutex is waited on, released and closed through the program's declared functions. It is
+// created by the wide-character call, directly, in a routine of its own: the name goes through code
+// page 936, so that copies find each other on a Windows of any language (the declared creating
+// function is the ANSI one, which would read the name in the system's page).
 #include "app/win32/instance_guard.h"
 
 #include <windows.h>
@@ -6,59 +10,37 @@
 
 #include "runtime/errors/program_end.h"
 #include "runtime/errors/win32/declared_call.h"
-#include "runtime/errors/win32/wide_text.h"
+#include "runtime/errors/win32/declared_handles.h"
+#include "runtime/platform/win32/wide_text.h"
 #include "runtime/system/message_box.h"
 
 namespace lq {
 namespace {
 
-// The guard of this process: owned from its creation until the process ends.
-class GuardMutex {
- public:
-  GuardMutex() = default;
-  GuardMutex(const GuardMutex&) = delete;
-  GuardMutex& operator=(const GuardMutex&) = delete;
-  ~GuardMutex() { Close(); }
-  void Reset(HANDLE h) {
-    Close();
-    h_ = h;
-  }
-  HANDLE get() const { return h_; }
-  // Lets go of the mutex another copy owns.
-  void ReleaseAndClose() {
-    CallDeclared<decltype(&::ReleaseMutex)>(DeclaredFunctionId::kReleaseMutex, h_);
-    Close();
-  }
-
- private:
-  void Close() {
-    if (h_ != nullptr) {
-      CallDeclared<decltype(&::CloseHandle)>(DeclaredFunctionId::kCloseMutexHandle, h_);
-      h_ = nullptr;
-    }
-  }
-  HANDLE h_ = nullptr;
-};
-
-GuardMutex& HeldGuard() {
-  static GuardMutex guard;
-  return guard;
+// A mutex owned from its creation; an empty name makes an unnamed one that no other copy finds.
+HANDLE CreateGuardMutex(const Text& name) {
+  SECURITY_ATTRIBUTES attributes{};  // length, descriptor and inheritance all zero
+  attributes.nLength = 0;
+  const std::wstring wideName = GbkToWide(name.view());
+  return CreateMutexW(&attributes, TRUE, name.empty() ? nullptr : wideName.c_str());
 }
 
 }  // namespace
 
 void GuardSingleInstance(const Text& name) {
-  SECURITY_ATTRIBUTES attributes{};  // length, descriptor and inheritance all zero
-  attributes.nLength = 0;
-  // The name through code page 936, so that copies find each other on a Windows of any language.
-  const std::wstring wideName = GbkToWide(name.view());
-  GuardMutex& guard = HeldGuard();
-  guard.Reset(CreateMutexW(&attributes, TRUE, name.empty() ? nullptr : wideName.c_str()));
-  if (guard.get() == nullptr) return;
+  DeclaredMutex guard(CreateGuardMutex(name));
+  if (!guard) return;
   const DWORD waited = CallDeclared<decltype(&::WaitForSingleObject)>(
       DeclaredFunctionId::kWaitForSingleObject, guard.get(), kGuardWaitMilliseconds);
-  if (waited != WAIT_TIMEOUT) return;  // ours, taken over from an abandoned copy, or failed
-  guard.ReleaseAndClose();
+  if (waited != WAIT_TIMEOUT) {
+    // Ours, taken over from an abandoned copy, or failed: held, never closed, until the process
+    // ends.
+    guard.release();
+    return;
+  }
+  // Another copy owns it: let go of it.
+  CallDeclared<decltype(&::ReleaseMutex)>(DeclaredFunctionId::kReleaseMutex, guard.get());
+  guard.reset();
   ShowMessageBox(kAlreadyRunningMessage, MB_ICONINFORMATION, kAlreadyRunningCaption);
   EndProgram(0);
 }

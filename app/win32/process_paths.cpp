@@ -1,6 +1,7 @@
-// The snapshot functions come from the program's declared-function table; the entry walks use the
-// wide-character functions, so that names and paths arrive as UTF-16 and are converted to GBK with
-// code page 936 on a Windows of any language.
+// The snapshots are taken and closed through the program's declared functions; the entries are read
+// by the wide-character walk functions, called directly in routines of their own, so that names
+// and paths arrive as UTF-16 and are converted to GBK with code page 936 on a Windows of any
+// language (the declared walk functions are the ANSI ones, which would give the system's page).
 #include "app/win32/process_paths.h"
 
 #include <windows.h>
@@ -8,56 +9,49 @@
 #include <tlhelp32.h>
 
 #include "runtime/errors/win32/declared_call.h"
-#include "runtime/errors/win32/wide_text.h"
+#include "runtime/errors/win32/declared_handles.h"
+#include "runtime/platform/win32/wide_text.h"
 
 namespace lq {
 namespace {
 
-// A Tool Help snapshot, closed through the declared CloseHandle.
-class Snapshot {
- public:
-  explicit Snapshot(HANDLE h) : h_(h) {}
-  Snapshot(const Snapshot&) = delete;
-  Snapshot& operator=(const Snapshot&) = delete;
-  ~Snapshot() {
-    if (valid()) {
-      CallDeclared<decltype(&::CloseHandle)>(DeclaredFunctionId::kCloseSnapshotHandle, h_);
-    }
-  }
-  bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
-  HANDLE get() const { return h_; }
-
- private:
-  HANDLE h_;
-};
-
-}  // namespace
-
-Text OwnExecutableName() {
-  const DWORD self =
-      CallDeclared<decltype(&::GetCurrentProcessId)>(DeclaredFunctionId::kGetCurrentProcessId);
-  const Snapshot snapshot(CallDeclared<decltype(&::CreateToolhelp32Snapshot)>(
-      DeclaredFunctionId::kCreateToolhelp32Snapshot, TH32CS_SNAPPROCESS, 0));
-  if (!snapshot.valid()) return Text();
+// The executable file name of process `self`, walking the snapshot with the next-entry call from
+// the start: on a fresh snapshot it gives the first entry.
+Text ExecutableNameInSnapshot(HANDLE snapshot, DWORD self) {
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof(entry);
-  // The walk starts with the next-entry call: on a fresh snapshot it gives the first entry.
-  while (Process32NextW(snapshot.get(), &entry)) {
+  while (Process32NextW(snapshot, &entry)) {
     if (entry.th32ProcessID == self) return Text(WideToGbk(entry.szExeFile));
     entry.dwSize = sizeof(entry);
   }
   return Text();
 }
 
-Text ModuleExecutablePath(std::uint32_t processId) {
-  const Snapshot snapshot(CallDeclared<decltype(&::CreateToolhelp32Snapshot)>(
-      DeclaredFunctionId::kCreateModuleSnapshot, TH32CS_SNAPMODULE, processId));
-  if (!snapshot.valid()) return Text();
+// The path of the snapshot's first module; when the call fails the record stays zero and the path
+// empty.
+Text FirstModulePath(HANDLE snapshot) {
   MODULEENTRY32W entry{};
   entry.dwSize = sizeof(entry);
-  // When the call fails the record stays zero and the path empty.
-  Module32FirstW(snapshot.get(), &entry);
+  Module32FirstW(snapshot, &entry);
   return Text(WideToGbk(entry.szExePath));
+}
+
+}  // namespace
+
+Text OwnExecutableName() {
+  const DWORD self =
+      CallDeclared<decltype(&::GetCurrentProcessId)>(DeclaredFunctionId::kGetCurrentProcessId);
+  const DeclaredSnapshot snapshot(CallDeclared<decltype(&::CreateToolhelp32Snapshot)>(
+      DeclaredFunctionId::kCreateToolhelp32Snapshot, TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return Text();
+  return ExecutableNameInSnapshot(snapshot.get(), self);
+}
+
+Text ModuleExecutablePath(std::uint32_t processId) {
+  const DeclaredSnapshot snapshot(CallDeclared<decltype(&::CreateToolhelp32Snapshot)>(
+      DeclaredFunctionId::kCreateModuleSnapshot, TH32CS_SNAPMODULE, processId));
+  if (!snapshot) return Text();
+  return FirstModulePath(snapshot.get());
 }
 
 }  // namespace lq

@@ -8,6 +8,10 @@
 namespace lq::gbk {
 
 inline bool IsLeadByte(unsigned char b) { return b >= 0x80; }
+// The byte-scanning search of the web routines counts only bytes above 0x80 as lead bytes; 0x80
+// is a character of its own there. (The code page itself leads pairs with 0x81 to 0xFE only; the
+// conversion of runtime/platform keeps that rule.)
+inline bool IsFastScanLeadByte(unsigned char b) { return b > 0x80; }
 
 // Bytes of the character starting at offset i of a text of `length` bytes (i < length): 2 for a
 // lead byte, 1 for any other byte and for a lead byte that is the text's last byte.

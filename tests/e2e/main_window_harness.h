@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/main_window.h"
+#include "skins/skin_window.h"
 #include "tests/support/scratch_dir.h"
 #include "tools/driver/lib/controls.h"
 #include "tools/driver/lib/message_boxes.h"
@@ -20,16 +22,9 @@
 
 namespace lq::e2e {
 
-inline constexpr std::uint32_t kMainWindowId = 0x52010001;
-inline constexpr std::uint32_t kPageTab = 0x1601002a;
-inline constexpr std::uint32_t kDirectoryEdit = 0x1601002b;
-inline constexpr std::uint32_t kAutoButton = 0x1601002c;
-inline constexpr std::uint32_t kPickButton = 0x1601002e;
-inline constexpr std::uint32_t kRepairButton = 0x16010a84;
-inline constexpr std::uint32_t kSkinLoadButton1 = 0x1601006b;
-constexpr std::uint32_t GridButtonId(int page, int cell) {
-  return 0x16010100u + static_cast<std::uint32_t>((page - 1) * 20 + cell);
-}
+// The ids are the program's own (app/main_window.h, skins/skin_window.h).
+inline constexpr UnitId kAutoButton = kAutoDiscoverButton;
+inline constexpr UnitId kSkinLoadButton1 = kLoadButton1;
 
 inline constexpr DWORD kWaitMs = 10000;
 

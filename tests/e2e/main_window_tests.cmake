@@ -62,5 +62,7 @@ else()
   lq_add_main_window_e2e(main_window_layout_e2e
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/main_window_layout_test.cpp)
 endif()
+# The layout test compares the window with the program's own template.
+target_link_libraries(main_window_layout_e2e PRIVATE lq_app)
 lq_add_main_window_e2e(main_window_directory_e2e LOCK lq_game_client_processes
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/main_window_directory_test.cpp)

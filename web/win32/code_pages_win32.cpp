@@ -1,48 +1,28 @@
-// Code-page conversions through the program's declared MultiByteToWideChar and
-// WideCharToMultiByte.
+// The web routines convert through the program's declared MultiByteToWideChar and
+// WideCharToMultiByte, each bound at its first use.
+#include "runtime/platform/win32/code_pages_win32.h"
+
 #include <windows.h>
 
-#include <cstddef>
-#include <string>
-
 #include "runtime/errors/win32/declared_call.h"
-#include "web/code_pages.h"
+#include "web/declared_code_pages.h"
 
 namespace lq {
 
-ByteSet CodePageToWide(const Text& text, std::uint32_t code_page) {
-  using Fn = decltype(&::MultiByteToWideChar);
-  const int n = CallDeclared<Fn>(DeclaredFunctionId::kMultiByteToWideChar, code_page, 0,
-                                 text.c_str(), -1, nullptr, 0);
-  if (n <= 0) return {};
-  std::vector<std::uint8_t> units(static_cast<std::size_t>(n) * 2, 0);
-  const int written =
-      CallDeclared<Fn>(DeclaredFunctionId::kMultiByteToWideChar, code_page, 0, text.c_str(), -1,
-                       reinterpret_cast<wchar_t*>(units.data()), n);
-  // A UTF-8 sequence cut off by the end of the text can take the terminator with it; the result
-  // always ends in a zero unit, so that it converts back without reading past its end.
-  const std::size_t end = written > 0 ? static_cast<std::size_t>(written) * 2 : 0;
-  units.resize(end);
-  if (end < 2 || units[end - 2] != 0 || units[end - 1] != 0) units.insert(units.end(), {0, 0});
-  return ByteSet(std::move(units));
+std::optional<std::u16string> DecodeThroughDeclared(std::string_view bytes,
+                                                    std::uint32_t code_page) {
+  const auto convert = reinterpret_cast<platform::ToWideFunction>(
+      BindDeclaredFunction(DeclaredFunctionId::kMultiByteToWideChar));
+  const std::optional<std::wstring> units = platform::ToWide(bytes, code_page, convert);
+  if (!units) return std::nullopt;
+  return std::u16string(units->begin(), units->end());
 }
 
-Text WideToCodePage(const ByteSet& wide, std::uint32_t code_page) {
-  // The units up to the first zero unit, always terminated.
-  std::wstring units;
-  for (std::size_t i = 0; i + 1 < wide.size(); i += 2) {
-    const wchar_t unit = static_cast<wchar_t>(wide.data()[i] | wide.data()[i + 1] << 8);
-    if (unit == 0) break;
-    units.push_back(unit);
-  }
-  using Fn = decltype(&::WideCharToMultiByte);
-  const int m = CallDeclared<Fn>(DeclaredFunctionId::kWideCharToMultiByte, code_page, 0,
-                                 units.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  if (m <= 0) return {};
-  std::string bytes(static_cast<std::size_t>(m), '\0');
-  CallDeclared<Fn>(DeclaredFunctionId::kWideCharToMultiByte, code_page, 0, units.c_str(), -1,
-                   bytes.data(), m, nullptr, nullptr);
-  return Text(std::move(bytes));
+std::optional<std::string> EncodeThroughDeclared(std::u16string_view units,
+                                                 std::uint32_t code_page) {
+  const auto convert = reinterpret_cast<platform::FromWideFunction>(
+      BindDeclaredFunction(DeclaredFunctionId::kWideCharToMultiByte));
+  return platform::FromWide(std::wstring(units.begin(), units.end()), code_page, convert);
 }
 
 }  // namespace lq

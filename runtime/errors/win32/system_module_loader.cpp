@@ -4,7 +4,8 @@
 
 #include <string>
 
-#include "runtime/errors/win32/wide_text.h"
+#include "runtime/platform/win32/handles.h"
+#include "runtime/platform/win32/wide_text.h"
 
 namespace lq {
 namespace {
@@ -38,7 +39,10 @@ ModuleHandle SystemModuleLoader::Load(std::string_view name) {
   return LoadLibraryW(GbkToWide(name).c_str());
 }
 
-void SystemModuleLoader::Unload(ModuleHandle module) { FreeLibrary(static_cast<HMODULE>(module)); }
+void SystemModuleLoader::Unload(ModuleHandle module) {
+  // The binder hands the module back; its owner frees it here.
+  UniqueModule(static_cast<HMODULE>(module)).reset();
+}
 
 FunctionAddress SystemModuleLoader::FindExport(ModuleHandle module, std::string_view name) {
   const std::string terminated(name);

@@ -6,17 +6,6 @@
 
 namespace lq::pictures {
 
-void UniqueIcon::reset() {
-  if (icon_ != nullptr) {
-    if (cursor_) {
-      DestroyCursor(icon_);
-    } else {
-      DestroyIcon(icon_);
-    }
-    icon_ = nullptr;
-  }
-}
-
 UniqueIcon CreateIconFromImage(const IconImage& image) {
   constexpr DWORD kResourceFormat = 0x00030000;
   // A cursor resource starts with its hotspot; the file keeps it in the directory entry.
@@ -34,7 +23,7 @@ UniqueIcon CreateIconFromImage(const IconImage& image) {
   if (icon == nullptr && image.bit_count != 16) {
     icon = CreateIconFromResource(resource.data(), size, is_icon, kResourceFormat);
   }
-  return UniqueIcon(icon, image.cursor);
+  return UniqueIcon(icon);
 }
 
 UniqueIcon CreateIconFromFileBytes(std::span<const std::uint8_t> file, int preferred_size) {

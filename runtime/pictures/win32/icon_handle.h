@@ -5,41 +5,14 @@
 
 #include <cstdint>
 #include <span>
-#include <utility>
 
 #include "runtime/pictures/picture.h"
+#include "runtime/platform/win32/handles.h"
 
 namespace lq::pictures {
 
 // Owns an icon or cursor handle; destroys it once.
-class UniqueIcon {
- public:
-  UniqueIcon() = default;
-  UniqueIcon(HICON icon, bool cursor) : icon_(icon), cursor_(cursor) {}
-  UniqueIcon(UniqueIcon&& other) noexcept
-      : icon_(std::exchange(other.icon_, nullptr)), cursor_(other.cursor_) {}
-  UniqueIcon& operator=(UniqueIcon&& other) noexcept {
-    if (this != &other) {
-      reset();
-      icon_ = std::exchange(other.icon_, nullptr);
-      cursor_ = other.cursor_;
-    }
-    return *this;
-  }
-  UniqueIcon(const UniqueIcon&) = delete;
-  UniqueIcon& operator=(const UniqueIcon&) = delete;
-  ~UniqueIcon() { reset(); }
-
-  HICON get() const { return icon_; }
-  explicit operator bool() const { return icon_ != nullptr; }
-  // Gives the handle away; the caller destroys it.
-  HICON release() { return std::exchange(icon_, nullptr); }
-  void reset();
-
- private:
-  HICON icon_ = nullptr;
-  bool cursor_ = false;
-};
+using UniqueIcon = UniqueIconHandle;
 
 // Creates the icon (or, for a cursor file's image, the cursor) of the chosen image at the size its
 // header states: the version 3.0 resource format first, then, unless the image has 16 bits a

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "runtime/errors/win32/wide_text.h"
+#include "runtime/platform/win32/wide_text.h"
 #include "runtime/system/win32/unique_handles.h"
 
 namespace lq {

@@ -1,6 +1,6 @@
 #include "runtime/system/message_box.h"
 
-#include "runtime/errors/win32/wide_text.h"
+#include "runtime/platform/win32/wide_text.h"
 
 namespace lq {
 

@@ -4,7 +4,7 @@
 // windows.h first: the Tool Help header builds on its types.
 #include <tlhelp32.h>
 
-#include "runtime/errors/win32/wide_text.h"
+#include "runtime/platform/win32/wide_text.h"
 #include "runtime/system/win32/unique_handles.h"
 
 namespace lq {

@@ -1,13 +1,14 @@
 // The portable UTF-8 decoder against the system's code page 65001, over every sequence of up to
-// four bytes drawn from bytes that stand for each class of lead and continuation byte.
+// four bytes drawn from bytes that stand for each class of lead and continuation byte, converted
+// as they are and with a terminator.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
 
-#include "web/utf8_codec.h"
+#include "runtime/platform/utf8_codec.h"
 
-namespace lq {
+namespace lq::platform {
 namespace {
 
 TEST(Utf8CodecSystemTest, DecodesMalformedInputAsTheSystemDoes) {
@@ -23,14 +24,15 @@ TEST(Utf8CodecSystemTest, DecodesMalformedInputAsTheSystemDoes) {
       std::string in;
       for (int i = 0, x = k; i < length; ++i, x /= kSize)
         in.push_back(static_cast<char>(kAlphabet[x % kSize]));
-      wchar_t out[16];
-      const int n = MultiByteToWideChar(CP_UTF8, 0, in.c_str(), -1, out, 16);
-      std::u16string system(out, out + n);
-      // A sequence cut off by the end may take the terminator with it; otherwise it is the last
-      // unit.
-      if (!system.empty() && system.back() == u'\0') system.pop_back();
-      if (Utf16FromUtf8(in) != system && ++mismatches <= 5) {
-        ADD_FAILURE() << "differs for " << testing::PrintToString(in);
+      for (const int size : {length, length + 1}) {  // without and with the terminator
+        wchar_t out[16];
+        const int n = MultiByteToWideChar(CP_UTF8, 0, in.c_str(), size, out, 16);
+        const std::u16string system(out, out + n);
+        const std::u16string portable =
+            Utf16FromUtf8(std::string_view(in.c_str(), static_cast<std::size_t>(size)));
+        if (portable != system && ++mismatches <= 5) {
+          ADD_FAILURE() << "differs for " << testing::PrintToString(in) << " of size " << size;
+        }
       }
     }
   }
@@ -38,4 +40,4 @@ TEST(Utf8CodecSystemTest, DecodesMalformedInputAsTheSystemDoes) {
 }
 
 }  // namespace
-}  // namespace lq
+}  // namespace lq::platform

@@ -1,5 +1,5 @@
 // GBK <-> UTF-16 through code page 936, the one conversion every W call of the program uses.
-#include "runtime/errors/win32/wide_text.h"
+#include "runtime/platform/win32/wide_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "web/utf8_codec.h"
+#include "runtime/platform/utf8_codec.h"
 
 #include <gtest/gtest.h>
 
-namespace lq {
+namespace lq::platform {
 namespace {
 
 TEST(Utf8CodecTest, WellFormedRoundTrip) {
@@ -19,15 +19,23 @@ TEST(Utf8CodecTest, ReplacementOfMalformedSequences) {
   EXPECT_EQ(Utf16FromUtf8("\xF4\x90\x80\x80"), u"\uFFFD\uFFFD\uFFFD");
   EXPECT_EQ(Utf16FromUtf8("\xC1\xBF"), u"\uFFFD\uFFFD");
   EXPECT_EQ(Utf16FromUtf8("\xFF"), u"\uFFFD");
-  // Cut off by the end of the text: one replacement, whatever else the cut sequence held.
+  // Reaching past the end of the bytes: one replacement, whatever else the cut sequence held.
   EXPECT_EQ(Utf16FromUtf8("\xF0\x9F\x98"), u"\uFFFD");
   EXPECT_EQ(Utf16FromUtf8("\xF0"
                           "A"),
             u"\uFFFD");
   EXPECT_EQ(Utf16FromUtf8("\xE4"
                           "A"),
-            u"\uFFFD"
-            "A");
+            u"\uFFFD");
+  // A zero-terminated text converts with its terminator, which the cut sequence may take along.
+  EXPECT_EQ(Utf16FromUtf8(std::string_view("\xE4"
+                                           "A",
+                                           3)),
+            std::u16string(u"\uFFFDA\0", 3));
+  EXPECT_EQ(Utf16FromUtf8(std::string_view("\xF0"
+                                           "A",
+                                           3)),
+            u"\uFFFD");
 }
 
 TEST(Utf8CodecTest, LoneSurrogatesBecomeReplacements) {
@@ -36,4 +44,4 @@ TEST(Utf8CodecTest, LoneSurrogatesBecomeReplacements) {
 }
 
 }  // namespace
-}  // namespace lq
+}  // namespace lq::platform

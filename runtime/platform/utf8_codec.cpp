@@ -1,9 +1,9 @@
-#include "web/utf8_codec.h"
+#include "runtime/platform/utf8_codec.h"
 
 #include <cstddef>
 #include <cstdint>
 
-namespace lq {
+namespace lq::platform {
 namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
@@ -58,9 +58,8 @@ std::u16string Utf16FromUtf8(std::string_view utf8) {
       out.push_back(kReplacement);
       continue;
     }
-    // The terminator counts as a byte of the text: a sequence that would reach past it is cut
-    // off and ends the text.
-    if (i + static_cast<std::size_t>(count) > length + 1) {
+    // A sequence that would reach past the end is cut off and ends the bytes.
+    if (i + static_cast<std::size_t>(count) > length) {
       out.push_back(kReplacement);
       break;
     }
@@ -118,4 +117,4 @@ std::string Utf8FromUtf16(std::u16string_view utf16) {
   return out;
 }
 
-}  // namespace lq
+}  // namespace lq::platform
