@@ -83,6 +83,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
 class Server(http.server.ThreadingHTTPServer):
     daemon_threads = True
+    # Connections held open on purpose (silent routes) must not hold up the server's end.
+    block_on_close = False
     allow_reuse_address = True
     request_queue_size = 64
 
