@@ -41,6 +41,7 @@ Fault modes for the catalogue paths (state of the server, for end-to-end runs):
                           connection
         An unknown mode is refused (400). Besides the packages (/lolbf/pf/) and the previews
         (/lolbf/imgs/), P may be /share/latest: the share page then answers in that mode too.
+    /__install/fault?clear=all   clears every fault mode
     /__install/faults     the fault modes in force, as JSON
 """
 
@@ -206,6 +207,11 @@ def _take_fault(path):
 @route("/__install/fault")
 def set_fault(ex):
     q = {k: v[-1] for k, v in ex.query.items()}
+    if q.get("clear") == "all":
+        with _faults_lock:
+            _faults.clear()
+        ex.send(200, b"ok", [("Content-Type", "text/plain")])
+        return
     prefix = q.get("prefix", PACKAGE_PREFIX)
     mode = q.get("mode", "none")
     count = int(q["count"]) if q.get("count", "").isdigit() else None

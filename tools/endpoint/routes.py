@@ -509,6 +509,37 @@ class Recorder:
                 self._file = None
 
 
+class Connections:
+    """Per path: how many requests came ("seen") and how many are being answered now ("open"), so
+    that a test can tell whether a client still waits for an answer or has given up."""
+
+    def __init__(self):
+        self._lock = threading.Lock()
+        self._counts = {}
+
+    def opened(self, path):
+        with self._lock:
+            counts = self._counts.setdefault(path, {"seen": 0, "open": 0})
+            counts["seen"] += 1
+            counts["open"] += 1
+
+    def closed(self, path):
+        with self._lock:
+            self._counts[path]["open"] -= 1
+
+    def of(self, path):
+        with self._lock:
+            return dict(self._counts.get(path, {"seen": 0, "open": 0}))
+
+
+@route("/__connections")
+def list_connections(ex):
+    """/__connections?path=P: {"seen": n, "open": m} for the decoded path P."""
+    path = ex.query.get("path", [""])[-1]
+    body = json.dumps(ex.endpoint.connections.of(path)).encode("utf-8")
+    ex.send(200, body, [("Content-Type", "application/json")])
+
+
 def raw_head(record):
     lines = [f'{record["method"]} {record["target"]} {record["version"]}']
     lines += [f"{n}: {v}" for n, v in record["headers"]]

@@ -217,16 +217,24 @@ class EndpointTest(unittest.TestCase):
             still_silent(self, s)
 
     def test_held_connections_end_when_their_clients_close(self):
-        before = len(serving_threads())
+        # Exchanges of the other checks end as their clients close.
+        self.assertTrue(wait_until(lambda: not serving_threads()))
         paths = ["/fault/silent/held-%d" % i for i in range(4)]
-        paths += ["/fault/trickle/60000/plain.txt?held=%d" % i for i in range(4)]
-        paths += ["/fault/half-silent/64k?held=%d" % i for i in range(4)]
+        paths += ["/fault/trickle/60000/held-%d" % i for i in range(4)]
+        paths += ["/fault/half-silent/64k/held-%d" % i for i in range(4)]
         sockets = [open_request(self.port, p) for p in paths]
-        self.assertTrue(wait_until(lambda: len(serving_threads()) >= before + len(paths)))
+        self.assertTrue(wait_until(
+            lambda: all(self.connections(p) == {"seen": 1, "open": 1} for p in paths)))
         for s in sockets:
             s.close()
-        self.assertTrue(wait_until(lambda: len(serving_threads()) <= before),
+        self.assertTrue(wait_until(lambda: not serving_threads()),
                         [t.name for t in serving_threads()])
+        for p in paths:
+            self.assertEqual(self.connections(p), {"seen": 1, "open": 0})
+        self.assertEqual(self.connections("/never/asked"), {"seen": 0, "open": 0})
+
+    def connections(self, path):
+        return json.loads(self.get("/__connections?path=" + urllib.parse.quote(path))[1])
 
     def test_record_keeps_order_case_version_and_body(self):
         path = "/record/check-%d" % time.monotonic_ns()
@@ -406,6 +414,10 @@ class ShareLatestTest(unittest.TestCase):
                         self.port, f"GET {quoted} HTTP/1.0\r\n\r\n".encode("latin-1"))[1],
                         normal_body)
         self.assertEqual(self.get("/__install/fault?mode=hush&prefix=/share/latest")[0], 400)
+        self.assertEqual(self.get("/__install/faults"), (200, b"{}"))
+        for prefix in targets:
+            self.get(f"/__install/fault?mode=silent&prefix={urllib.parse.quote(prefix)}")
+        self.assertEqual(self.get("/__install/fault?clear=all")[0], 200)
         self.assertEqual(self.get("/__install/faults"), (200, b"{}"))
 
     def test_unknown_variant_is_refused_and_changes_nothing(self):
