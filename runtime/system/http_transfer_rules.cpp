@@ -70,12 +70,13 @@ std::uint32_t ReadPacer::Next(std::uint32_t available) const {
 }
 
 void ReadPacer::Done(std::uint32_t got, std::uint64_t elapsed_ms) {
-  if (elapsed_ms == 0) {
-    paced_ = got == 0 ? paced_ : chunk_;
-    return;
-  }
+  measured_bytes_ += got;
+  measured_ms_ += elapsed_ms;
+  if (measured_ms_ < kMeasureMs) return;
   paced_ = static_cast<std::uint32_t>(
-      std::min<std::uint64_t>(chunk_, std::uint64_t{got} * kPaceMs / elapsed_ms));
+      std::min<std::uint64_t>(chunk_, measured_bytes_ * kPaceMs / measured_ms_));
+  measured_bytes_ = 0;
+  measured_ms_ = 0;
 }
 
 }  // namespace lq

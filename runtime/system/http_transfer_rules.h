@@ -50,24 +50,29 @@ TransferEnd AnnouncedLengthEnd(const TransferLimits& limits,
 TransferEnd BodyEnd(const TransferLimits& limits, std::optional<std::uint64_t> announced,
                     std::uint64_t received, bool expects_body);
 
-// The sizes of the reads of a transfer that must see its bytes as they arrive (a deadline or a
-// stall rule): each read asks for what is already there, or for what the last read's rate brings
-// in about a quarter of a second if that is more, never more than the chunk. A fast link is read
-// in whole chunks; a slow one never waits long inside one read.
+// The sizes of the reads of a transfer. WinInet returns from a read only when its buffer is full
+// or the body has ended, so a read asks for what is already there, or for what the link brought
+// in about a quarter of a second if that is more, never more than the chunk: a fast link is read
+// in whole chunks, a slow one never waits long inside one read, and the bytes that did arrive are
+// never held back in a read that waits for more. The rate is measured over spans of at least
+// kMeasureMs, as reads that only drain what is already there take no measurable time.
 class ReadPacer {
  public:
   explicit ReadPacer(std::uint32_t chunk) : chunk_(chunk == 0 ? 1 : chunk) {}
 
   // The size of the next read, given the bytes already waiting (at least 1 is asked for).
   std::uint32_t Next(std::uint32_t available) const;
-  // The last read brought `got` bytes in `elapsed_ms`.
+  // The last read brought `got` bytes, `elapsed_ms` after the previous one ended.
   void Done(std::uint32_t got, std::uint64_t elapsed_ms);
 
   static constexpr std::uint64_t kPaceMs = 250;
+  static constexpr std::uint64_t kMeasureMs = 10;
 
  private:
   std::uint32_t chunk_;
   std::uint32_t paced_ = 0;
+  std::uint64_t measured_bytes_ = 0;
+  std::uint64_t measured_ms_ = 0;
 };
 
 }  // namespace lq

@@ -10,7 +10,19 @@
 namespace lq::sys {
 namespace {
 
-std::uint64_t NowMs() { return GetTickCount64(); }
+// Milliseconds on the performance counter: GetTickCount64 moves in steps of about 16 ms on
+// Windows, too coarse to measure the reads of a fast link.
+std::uint64_t NowMs() {
+  static const std::uint64_t frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return static_cast<std::uint64_t>(f.QuadPart);
+  }();
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  const auto ticks = static_cast<std::uint64_t>(now.QuadPart);
+  return ticks / frequency * 1000 + ticks % frequency * 1000 / frequency;
+}
 
 // A slim lock held for one scope.
 class Locked {
@@ -38,10 +50,6 @@ void SetTimeouts(HINTERNET request, const TransferLimits& limits) {
       InternetSetOptionW(request, option, &receive, sizeof receive);
     }
   }
-}
-
-TransferEnd FailedCallEnd(TransferEnd otherwise) {
-  return GetLastError() == ERROR_INTERNET_TIMEOUT ? TransferEnd::kTimedOut : otherwise;
 }
 
 // What the transferring thread and a watching caller share. The sink is only called with the
@@ -80,8 +88,14 @@ class Transfer {
     HINTERNET request = channel_->Open();
     if (request == nullptr) return report;
     SetTimeouts(request, shared_->limits);
+    const std::uint64_t sent = NowMs();
     if (!channel_->Send()) {
-      report.end = FailedCallEnd(TransferEnd::kNoResponse);
+      // No answer within the receive timeout is a time-out, whatever code the platform gives
+      // (Wine reports an aborted connection); any other failure is no response.
+      const std::uint32_t receive = shared_->limits.receive_timeout_ms;
+      const bool waited = receive != 0 && NowMs() - sent >= receive;
+      report.end = GetLastError() == ERROR_INTERNET_TIMEOUT || waited ? TransferEnd::kTimedOut
+                                                                      : TransferEnd::kNoResponse;
       return report;
     }
     report.status = channel_->Status();
@@ -122,26 +136,23 @@ class Transfer {
   TransferEnd ReadBody(HINTERNET request, int status, std::optional<std::int64_t> length,
                        std::optional<std::uint64_t> announced) {
     if (!Begin(status, announced)) return TransferEnd::kStopped;
-    const std::uint32_t chunk = HttpReadChunkSize(length);
-    const bool watched = shared_->watched;
-    // A watched transfer reads only what is there (or what the link brings in a moment), so that
-    // every arrival is seen by the deadline and the stall rule; it reads into a buffer of its own,
-    // as the sink's storage belongs to a caller that may be let go during a read.
-    ReadPacer pacer(chunk);
+    const std::uint64_t cap = shared_->limits.max_body;
+    // A watched transfer reads into a buffer of its own: the sink's storage belongs to a caller
+    // that may be let go while a read is under way.
+    const bool in_place = !shared_->watched;
+    ReadPacer pacer(HttpReadChunkSize(length));
     std::vector<std::uint8_t> buffer;
     std::uint64_t last = NowMs();
     for (;;) {
-      DWORD want = chunk;
-      if (watched) {
-        DWORD available = 0;
-        if (!InternetQueryDataAvailable(request, &available, 0, 0)) {
-          return FailedCallEnd(TransferEnd::kBroken);
-        }
-        if (available == 0) return TransferEnd::kComplete;
-        want = pacer.Next(available);
-      }
+      DWORD available = 0;
+      if (!InternetQueryDataAvailable(request, &available, 0, 0)) return ReadFailureEnd(last);
+      if (available == 0) return TransferEnd::kComplete;
+      std::uint32_t want = pacer.Next(available);
+      // One byte past the cap is enough to know the body passes it.
+      if (cap != 0)
+        want = static_cast<std::uint32_t>(std::min<std::uint64_t>(want, cap - received_ + 1));
       std::span<std::uint8_t> room;
-      if (!watched) room = shared_->sink->Room(want);
+      if (in_place) room = shared_->sink->Room(want);
       if (room.empty()) {
         if (buffer.size() < want) {
           try {
@@ -153,20 +164,31 @@ class Transfer {
         room = std::span(buffer.data(), want);
       }
       DWORD got = 0;
-      if (!channel_->Read(room.data(), static_cast<DWORD>(room.size()), &got)) {
-        return FailedCallEnd(TransferEnd::kBroken);
+      const bool read = channel_->Read(room.data(), static_cast<DWORD>(room.size()), &got);
+      const DWORD error = GetLastError();
+      got = std::min<DWORD>(got, static_cast<DWORD>(room.size()));
+      // A failing read may still bring bytes (Wine's does): they are the body's.
+      if (got != 0 && !Deliver(room.first(got))) return TransferEnd::kStopped;
+      if (cap != 0 && received_ > cap) return TransferEnd::kTooLarge;
+      if (!read) {
+        SetLastError(error);
+        return ReadFailureEnd(last);
       }
       if (got == 0) return TransferEnd::kComplete;
       const std::uint64_t now = NowMs();
       pacer.Done(got, now - last);
       last = now;
-      if (!Deliver(room.first(std::min<std::size_t>(got, room.size())))) {
-        return TransferEnd::kStopped;
-      }
-      if (shared_->limits.max_body != 0 && received_ > shared_->limits.max_body) {
-        return TransferEnd::kTooLarge;
-      }
     }
+  }
+
+  // A read that fails after waiting as long as the receive timeout timed out, whatever code the
+  // platform gives (Wine's is a socket error).
+  TransferEnd ReadFailureEnd(std::uint64_t since) const {
+    const DWORD error = GetLastError();
+    if (error == ERROR_INTERNET_TIMEOUT || error == WSAETIMEDOUT) return TransferEnd::kTimedOut;
+    const std::uint32_t receive = shared_->limits.receive_timeout_ms;
+    if (receive != 0 && NowMs() - since >= receive) return TransferEnd::kTimedOut;
+    return TransferEnd::kBroken;
   }
 
   std::shared_ptr<RequestChannel> channel_;
