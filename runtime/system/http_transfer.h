@@ -42,7 +42,9 @@ enum class TransferEnd {
   kStopped,     // the sink declined to go on
 };
 
-// Where a streamed body goes. Called on the transferring thread.
+// Where a streamed body goes. Called on the thread that runs the transfer: the caller's, or, for
+// a transfer with a deadline or a stall rule, a thread of its own while the caller waits; one call
+// at a time, and never once HttpDownload has returned.
 class BodySink {
  public:
   // The response has arrived: its status and announced length (none when the response names
@@ -50,6 +52,10 @@ class BodySink {
   virtual bool Begin(int status, std::optional<std::uint64_t> length) = 0;
   // The next bytes of the body. False stops the transfer (TransferEnd::kStopped).
   virtual bool Take(std::span<const std::uint8_t> bytes) = 0;
+  // Optional: the sink's own storage for the next bytes, up to `size`, so that a transfer that
+  // runs on the caller's thread reads straight into it; Take then gets a span of that storage.
+  // Empty (the default): the bytes come from the transfer's own buffer.
+  virtual std::span<std::uint8_t> Room(std::uint32_t /*size*/) { return {}; }
 
  protected:
   ~BodySink() = default;

@@ -30,15 +30,12 @@ TEST(HttpReadRules, ContentLengthParsing) {
 }
 
 TEST(HttpReadRules, ChunkIsLengthPlusOneWithinLimits) {
-  EXPECT_EQ(HttpReadChunkSize(std::nullopt), 10240u);
-  EXPECT_EQ(HttpReadChunkSize(0), 10240u);
-  EXPECT_EQ(HttpReadChunkSize(-7), 10240u);
-  EXPECT_EQ(HttpReadChunkSize(1), 2u);
-  EXPECT_EQ(HttpReadChunkSize(5000), 5001u);
-  EXPECT_EQ(HttpReadChunkSize(102398), 102399u);
-  EXPECT_EQ(HttpReadChunkSize(102399), 102400u);
-  EXPECT_EQ(HttpReadChunkSize(102400), 102400u);
-  EXPECT_EQ(HttpReadChunkSize(INT64_MAX), 102400u);
+  constexpr std::uint32_t kMiB = 1u << 20;
+  const std::pair<std::optional<std::int64_t>, std::uint32_t> cases[] = {
+      {std::nullopt, kMiB}, {0, kMiB},        {-7, kMiB},   {1, 2u},           {5000, 5001u},
+      {kMiB - 2, kMiB - 1}, {kMiB - 1, kMiB}, {kMiB, kMiB}, {INT64_MAX, kMiB},
+  };
+  for (const auto& [length, chunk] : cases) EXPECT_EQ(HttpReadChunkSize(length), chunk);
 }
 
 // Feeds `total` bytes in reads of at most `step` and counts how often the storage moved.
@@ -75,22 +72,30 @@ void ExpectSequence(const ByteSet& b, std::size_t total) {
   }
 }
 
-TEST(HttpReadRules, KnownLengthIsReservedOnceAndNeverMoves) {
+TEST(HttpReadRules, KnownLengthReservesABoundedStartAndGrowsToTheLength) {
+  const std::uint32_t chunk = HttpReadChunkSize(3'000'000);
+  // A small body is reserved whole and never moves.
+  FeedResult small = Feed(ResponseBody(HttpReadChunkSize(500'000), 500'000), 500'000, 8192);
+  EXPECT_EQ(small.moves, 0);
+  ExpectSequence(small.body, 500'000);
+  // A larger one reserves one mebibyte first and grows, ending at the length plus one chunk.
   constexpr std::size_t kTotal = 3'000'000;
-  const std::uint32_t chunk = HttpReadChunkSize(kTotal);
-  // Reads shorter than the chunk, as a network brings them.
+  EXPECT_LE(ResponseBody(chunk, kTotal).capacity(), kHttpReadMaxUpFront + chunk);
   FeedResult r = Feed(ResponseBody(chunk, kTotal), kTotal, 8192);
-  EXPECT_EQ(r.moves, 0);
+  EXPECT_LE(r.moves, 1);
   EXPECT_LE(r.peakCapacity, kTotal + chunk);
   ExpectSequence(r.body, kTotal);
+  // A claim of two gibibytes reserves no more than a small one.
+  EXPECT_LE(ResponseBody(kHttpReadMaxChunk, 0x7fffffff).capacity(),
+            kHttpReadMaxUpFront + kHttpReadMaxChunk);
 }
 
 TEST(HttpReadRules, UnknownLengthGrowsGeometrically) {
   constexpr std::size_t kTotal = 5'000'000;
   FeedResult r = Feed(ResponseBody(kHttpReadDefaultChunk, std::nullopt), kTotal, 10240);
-  // Doubling from one chunk to 5 MB moves the storage about log2(500) times, never per read.
-  EXPECT_LE(r.moves, 12);
-  EXPECT_LE(r.peakCapacity, 2 * kTotal + 2 * kHttpReadDefaultChunk);
+  // Growing fourfold from one chunk to 5 MB moves the storage twice or so, never per read.
+  EXPECT_LE(r.moves, 3);
+  EXPECT_LE(r.peakCapacity, 4 * kTotal + 4 * kHttpReadDefaultChunk);
   ExpectSequence(r.body, kTotal);
 }
 

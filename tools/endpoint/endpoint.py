@@ -24,12 +24,14 @@ import routes  # noqa: E402
 
 
 class Endpoint:
-    """What the routes share: the root directory, the request record and the options."""
+    """What the routes share: the root directory, the request record, the options and the
+    connections per path."""
 
     def __init__(self, root, recorder, options=None):
         self.root = root
         self.recorder = recorder
         self.options = options or {}
+        self.connections = routes.Connections()
 
 
 def printable_target(target):
@@ -67,12 +69,17 @@ class Handler(http.server.BaseHTTPRequestHandler):
             "body_bytes": body,
         }
         ex = routes.Exchange(self, self.server.endpoint, record)
-        if not ex.path.startswith("/__"):
+        counted = not ex.path.startswith("/__")
+        if counted:
             self.server.endpoint.recorder.add(record)
+            self.server.endpoint.connections.opened(record["path"])
         try:
             ex.route(ex)
         except (ConnectionError, BrokenPipeError):
             self.close_connection = True
+        finally:
+            if counted:
+                self.server.endpoint.connections.closed(record["path"])
 
     do_GET = do_HEAD = do_POST = do_PUT = do_DELETE = do_OPTIONS = do_PATCH = _serve
 
@@ -83,6 +90,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
 class Server(http.server.ThreadingHTTPServer):
     daemon_threads = True
+    # Connections held open on purpose (silent routes) must not hold up the server's end.
+    block_on_close = False
     allow_reuse_address = True
     request_queue_size = 64
 

@@ -34,6 +34,14 @@ Fault modes for the catalogue paths (state of the server, for end-to-end runs):
           drop            the file announced whole, half of it sent, the connection closed
           cut             the file without its last 100 bytes
           slow:<ms>       the file sent in pieces over <ms> milliseconds
+          silent          the request read, never answered, the connection held open
+          trickle:<ms>    the whole response, head included, one byte every <ms> milliseconds
+          lie:<value>     the file announced as Content-Length: <value> verbatim, then closed
+          half-silent     the file announced whole, half of it sent, then silence on the open
+                          connection
+        An unknown mode is refused (400). Besides the packages (/lolbf/pf/) and the previews
+        (/lolbf/imgs/), P may be /share/latest: the share page then answers in that mode too.
+    /__install/fault?clear=all   clears every fault mode
     /__install/faults     the fault modes in force, as JSON
 """
 
@@ -116,10 +124,10 @@ def _rechunk(pieces, count, total):
         yield bytes(buffer)
 
 
-def _send_zip_like(ex, pieces, length, fault=None):
+def _send_zip_like(ex, pieces, length, fault=None, content_type="application/zip"):
     """Sends a body of `length` bytes given as pieces, as `fault` (None, drop, cut, slow:<ms>)."""
     kind, _, argument = (fault or "").partition(":")
-    headers = [("Content-Type", "application/zip")]
+    headers = [("Content-Type", content_type)]
     if kind == "drop":
         ex.send_head(200, headers, length)
         for piece in _limited(pieces, length // 2):
@@ -176,6 +184,7 @@ def generated_slow(ex):
 
 # --- fault modes for the catalogue paths -------------------------------------------------------
 
+FAULT_KINDS = ("none", "status", "empty", "notzip", "drop", "cut", "slow") + routes.MISBEHAVIOURS
 _faults = {}  # prefix -> [mode, remaining count or None]
 _faults_lock = threading.Lock()
 
@@ -198,9 +207,18 @@ def _take_fault(path):
 @route("/__install/fault")
 def set_fault(ex):
     q = {k: v[-1] for k, v in ex.query.items()}
+    if q.get("clear") == "all":
+        with _faults_lock:
+            _faults.clear()
+        ex.send(200, b"ok", [("Content-Type", "text/plain")])
+        return
     prefix = q.get("prefix", PACKAGE_PREFIX)
     mode = q.get("mode", "none")
     count = int(q["count"]) if q.get("count", "").isdigit() else None
+    if mode.partition(":")[0] not in FAULT_KINDS:
+        ex.send(400, f"unknown mode {mode}".encode("utf-8"),
+                [("Content-Type", "text/plain; charset=utf-8")])
+        return
     with _faults_lock:
         if mode == "none":
             _faults.pop(prefix, None)
@@ -233,11 +251,13 @@ def _file_pieces(path):
             yield data
 
 
-@route("/lolbf/")
-def catalogue_path(ex):
-    fault = _take_fault(ex.path)
+def _answer_with_fault(ex, fault, serve, body_of):
+    """Answers as `serve()` would, or as `fault` spoils that; body_of() gives the normal body
+    and its content type, or None where there is none."""
     if fault is None:
-        routes.serve_file(ex)
+        serve()
+        return
+    if routes.misbehave(ex, fault, serve):
         return
     kind, _, argument = fault.partition(":")
     if kind == "status":
@@ -247,11 +267,22 @@ def catalogue_path(ex):
     elif kind == "notzip":
         ex.send(200, b"<html><body>maintenance</body></html>", [("Content-Type", "text/html")])
     else:
-        full = _file_of(ex)
-        if full is None:
+        body = body_of()
+        if body is None:
             ex.send_error_page(404, ex.path)
             return
-        _send_zip_like(ex, _file_pieces(full), os.path.getsize(full), fault)
+        pieces, length, content_type = body
+        _send_zip_like(ex, pieces, length, fault, content_type)
+
+
+@route("/lolbf/")
+def catalogue_path(ex):
+    def body_of():
+        full = _file_of(ex)
+        return None if full is None else (_file_pieces(full), os.path.getsize(full),
+                                          "application/zip")
+
+    _answer_with_fault(ex, _take_fault(ex.path), lambda: routes.serve_file(ex), body_of)
 
 
 # --- the share page of the version notice ------------------------------------------------------
@@ -266,10 +297,19 @@ def share_latest(ex):
     with _share_lock:
         variant = _share["variant"]
         _share["served"] += 1
-    if variant == SHARE_MISSING:
-        ex.send_error_page(404, ex.path)
-    else:
-        ex.redispatch("/web/share/" + variant)
+    page = web_routes.SHARE_VARIANTS.get(variant)
+
+    def serve():
+        if page is None:
+            ex.send_error_page(404, ex.path)
+        else:
+            ex.redispatch("/web/share/" + variant)
+
+    def body_of():
+        data = None if page is None else page.encode("utf-8")
+        return None if data is None else ([data], len(data), "text/html; charset=utf-8")
+
+    _answer_with_fault(ex, _take_fault(ex.path), serve, body_of)
 
 
 @route("/__share/latest")

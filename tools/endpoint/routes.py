@@ -19,6 +19,7 @@ import html
 import json
 import mimetypes
 import os
+import select
 import socket
 import threading
 import time
@@ -286,6 +287,192 @@ def fault_length(ex):
     ex.close_now()
 
 
+# --- misbehaviours: silence, a trickle, a lying length, half a body then silence -------------------
+#
+# Each one spoils whatever another route would answer, by standing in for the handler's output
+# stream while that route runs. A connection held open ends as soon as the client closes it (or
+# after SILENCE_LIMIT), so abandoned exchanges never pile up threads in the server.
+
+SILENCE_LIMIT = 120.0
+MISBEHAVIOURS = ("silent", "trickle", "lie", "half-silent")
+
+
+class ClientGone(ConnectionError):
+    """The client closed the connection while the server held it."""
+
+
+class _Enough(Exception):
+    """The part of the response that is to be sent has been sent."""
+
+
+def hold_connection(ex, seconds):
+    """Keeps the connection open for `seconds`, sending nothing and discarding what the client
+    sends; False as soon as the client has gone."""
+    conn = ex.handler.connection
+    deadline = time.monotonic() + seconds
+    while True:
+        left = deadline - time.monotonic()
+        if left <= 0:
+            return True
+        try:
+            readable, _, _ = select.select([conn], [], [], left)
+            if readable and not conn.recv(65536):
+                return False
+        except (OSError, ValueError):
+            return False
+
+
+def _content_length(head):
+    for line in head.split(b"\r\n"):
+        name, _, value = line.partition(b":")
+        if name.strip().lower() == b"content-length":
+            value = value.strip()
+            return int(value) if value.isdigit() else None
+    return None
+
+
+class _Spoiler:
+    """Stands for the handler's output stream: the first write is the head, the rest the body."""
+
+    def __init__(self, ex, inner):
+        self.ex = ex
+        self.inner = inner
+        self.head = None
+
+    def write(self, data):
+        if self.head is None:
+            self.head = bytes(data)
+            self.write_head(self.head)
+        else:
+            self.write_body(bytes(data))
+        return len(data)
+
+    def write_head(self, head):
+        self.inner.write(head)
+
+    def write_body(self, data):
+        self.inner.write(data)
+
+    def flush(self):
+        pass
+
+
+class _Trickle(_Spoiler):
+    def __init__(self, ex, inner, delay):
+        super().__init__(ex, inner)
+        self.delay = delay
+
+    def write_head(self, head):
+        self.write_body(head)
+
+    def write_body(self, data):
+        for i in range(len(data)):
+            if not hold_connection(self.ex, self.delay):
+                raise ClientGone()
+            self.inner.write(data[i:i + 1])
+
+
+class _Lie(_Spoiler):
+    def __init__(self, ex, inner, value):
+        super().__init__(ex, inner)
+        self.value = value
+
+    def write_head(self, head):
+        lines = [line for line in head.split(b"\r\n")
+                 if line.partition(b":")[0].strip().lower() != b"content-length"]
+        # The head ends with two empty strings (the blank line); the claim goes before them.
+        lines.insert(len(lines) - 2, b"Content-Length: " + self.value.encode("latin-1", "replace"))
+        self.inner.write(b"\r\n".join(lines))
+
+
+class _Half(_Spoiler):
+    def write_head(self, head):
+        length = _content_length(head)
+        self.allowed = None if length is None else length // 2
+        self.inner.write(head)
+
+    def write_body(self, data):
+        if self.allowed is None:
+            self.inner.write(data)
+            return
+        part = data[:self.allowed]
+        if part:
+            self.inner.write(part)
+        self.allowed -= len(part)
+        if self.allowed <= 0:
+            raise _Enough()
+
+
+def misbehave(ex, mode, serve):
+    """Answers what `serve()` would answer, spoilt by `mode`; False when `mode` is none of
+    silent             read the request, never answer, hold the connection
+    trickle:<ms>       the whole response, head included, one byte every <ms> milliseconds
+    lie:<value>        the response with its Content-Length replaced by <value> verbatim, then the
+                       connection closed after the real body
+    half-silent        the head, half the body it announces, then silence on the open connection
+    """
+    kind, _, argument = mode.partition(":")
+    if kind not in MISBEHAVIOURS:
+        return False
+    ex.handler.close_connection = True
+    if kind == "silent":
+        hold_connection(ex, SILENCE_LIMIT)
+        return True
+    handler = ex.handler
+    inner = handler.wfile
+    if kind == "trickle":
+        spoiler = _Trickle(ex, inner, int(argument) / 1000.0 if argument.isdigit() else 1.0)
+    elif kind == "lie":
+        spoiler = _Lie(ex, inner, argument)
+    else:
+        spoiler = _Half(ex, inner)
+    handler.wfile = spoiler
+    try:
+        serve()
+    except _Enough:
+        pass
+    finally:
+        handler.wfile = inner
+    if kind == "half-silent":
+        hold_connection(ex, SILENCE_LIMIT)
+    else:
+        ex.close_now()
+    return True
+
+
+def _with_query(ex, path):
+    return path + ("?" + ex.raw_query if ex.raw_query else "")
+
+
+@route("/fault/silent")
+def fault_silent(ex):
+    """/fault/silent[/...]: reads the request and never answers; the connection stays open until
+    the client closes it (at most SILENCE_LIMIT)."""
+    misbehave(ex, "silent", None)
+
+
+@route("/fault/trickle/")
+def fault_trickle(ex):
+    """/fault/trickle/<ms>/<path>: the whole response of /<path>, one byte every <ms>."""
+    ms, target = _split_first(ex.rest)
+    misbehave(ex, "trickle:" + ms, lambda: ex.redispatch(_with_query(ex, "/" + target)))
+
+
+@route("/fault/lie/")
+def fault_lie(ex):
+    """/fault/lie/<value>/<path>: the body of /<path> announced as Content-Length: <value>."""
+    value, target = _split_first(ex.rest)
+    misbehave(ex, "lie:" + urllib.parse.unquote(value),
+              lambda: ex.redispatch(_with_query(ex, "/" + target)))
+
+
+@route("/fault/half-silent/")
+def fault_half_silent(ex):
+    """/fault/half-silent/<size>: announces <size> pattern bytes, sends half, then silence."""
+    size, _ = _split_first(ex.rest)
+    misbehave(ex, "half-silent", lambda: ex.redispatch("/fault/pattern/" + size))
+
+
 # --- the record of requests --------------------------------------------------------------------------
 
 
@@ -320,6 +507,37 @@ class Recorder:
             if self._file:
                 self._file.close()
                 self._file = None
+
+
+class Connections:
+    """Per path: how many requests came ("seen") and how many are being answered now ("open"), so
+    that a test can tell whether a client still waits for an answer or has given up."""
+
+    def __init__(self):
+        self._lock = threading.Lock()
+        self._counts = {}
+
+    def opened(self, path):
+        with self._lock:
+            counts = self._counts.setdefault(path, {"seen": 0, "open": 0})
+            counts["seen"] += 1
+            counts["open"] += 1
+
+    def closed(self, path):
+        with self._lock:
+            self._counts[path]["open"] -= 1
+
+    def of(self, path):
+        with self._lock:
+            return dict(self._counts.get(path, {"seen": 0, "open": 0}))
+
+
+@route("/__connections")
+def list_connections(ex):
+    """/__connections?path=P: {"seen": n, "open": m} for the decoded path P."""
+    path = ex.query.get("path", [""])[-1]
+    body = json.dumps(ex.endpoint.connections.of(path)).encode("utf-8")
+    ex.send(200, body, [("Content-Type", "application/json")])
 
 
 def raw_head(record):

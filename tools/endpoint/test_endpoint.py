@@ -3,6 +3,7 @@
 import http.client
 import json
 import os
+import select
 import socket
 import subprocess
 import sys
@@ -30,6 +31,56 @@ def raw_exchange(port, request_bytes):
             chunks.append(data)
     head, _, body = b"".join(chunks).partition(b"\r\n\r\n")
     return head.decode("latin-1"), body
+
+
+def read_all(s):
+    chunks = []
+    while True:
+        data = s.recv(65536)
+        if not data:
+            return b"".join(chunks)
+        chunks.append(data)
+
+
+def without_date(head):
+    return "\r\n".join(line for line in head.split("\r\n") if not line.startswith("Date:"))
+
+
+def open_request(port, path):
+    s = socket.create_connection(("127.0.0.1", port), timeout=10)
+    s.sendall(f"GET {path} HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n".encode("latin-1"))
+    return s
+
+
+def read_head_and(s, body_bytes):
+    """Reads the head and then exactly `body_bytes` bytes of body (fails on an early close)."""
+    data = b""
+    while b"\r\n\r\n" not in data or len(data.partition(b"\r\n\r\n")[2]) < body_bytes:
+        chunk = s.recv(65536)
+        if not chunk:
+            raise AssertionError(f"closed after {data!r}")
+        data += chunk
+    head, _, body = data.partition(b"\r\n\r\n")
+    return head.decode("latin-1"), body
+
+
+def still_silent(test, s, wait=0.5):
+    """Checks that the server sends nothing more and keeps the connection open for `wait`."""
+    readable, _, _ = select.select([s], [], [], wait)
+    test.assertEqual(readable, [], "the server sent more or closed")
+
+
+def serving_threads():
+    return [t for t in threading.enumerate() if "process_request_thread" in t.name]
+
+
+def wait_until(predicate, seconds=20):
+    deadline = time.monotonic() + seconds
+    while not predicate():
+        if time.monotonic() > deadline:
+            return False
+        time.sleep(0.05)
+    return True
 
 
 class EndpointTest(unittest.TestCase):
@@ -127,6 +178,64 @@ class EndpointTest(unittest.TestCase):
         self.assertIn("Content-Length: -5", head)
         self.assertEqual(body, routes.pattern_bytes(0, 10))
 
+    def recorded(self, path):
+        return json.loads(self.get("/__requests?path=" + urllib.parse.quote(path))[1])
+
+    def test_silent_reads_the_request_and_never_answers(self):
+        path = "/fault/silent/%d" % time.monotonic_ns()
+        with open_request(self.port, path) as s:
+            self.assertTrue(wait_until(lambda: self.recorded(path)))
+            still_silent(self, s)
+
+    def test_trickle_sends_the_whole_response_a_byte_at_a_time(self):
+        normal_head, normal_body = self.get("/plain.txt?q=1")
+        start = time.monotonic()
+        head, body = self.get("/fault/trickle/5/plain.txt?q=1")
+        elapsed = time.monotonic() - start
+        self.assertEqual(without_date(head), without_date(normal_head))
+        self.assertEqual(body, normal_body)
+        # Every byte, those of the head too, waited its turn.
+        self.assertGreaterEqual(elapsed, (len(head) + 4 + len(body)) * 0.005)
+
+    def test_lie_announces_the_value_verbatim_and_sends_the_real_body(self):
+        for value in ("2147483647", "10", "99999999999999999999"):
+            with self.subTest(value=value):
+                head, body = self.get(f"/fault/lie/{value}/plain.txt")
+                self.assertTrue(head.startswith("HTTP/1.0 200"))
+                lengths = [line for line in head.split("\r\n") if line.startswith("Content-Length")]
+                self.assertEqual(lengths, [f"Content-Length: {value}"])
+                self.assertEqual(body, b"hello")
+        head, body = self.get("/fault/lie/5000/fault/pattern/100")
+        self.assertIn("Content-Length: 5000\r\n", head + "\r\n")
+        self.assertEqual(body, routes.pattern_bytes(0, 100))
+
+    def test_half_silent_sends_half_and_holds_the_connection(self):
+        with open_request(self.port, "/fault/half-silent/1001") as s:
+            head, body = read_head_and(s, 500)
+            self.assertIn("Content-Length: 1001", head)
+            self.assertEqual(body, routes.pattern_bytes(0, 500))
+            still_silent(self, s)
+
+    def test_held_connections_end_when_their_clients_close(self):
+        # Exchanges of the other checks end as their clients close.
+        self.assertTrue(wait_until(lambda: not serving_threads()))
+        paths = ["/fault/silent/held-%d" % i for i in range(4)]
+        paths += ["/fault/trickle/60000/held-%d" % i for i in range(4)]
+        paths += ["/fault/half-silent/64k/held-%d" % i for i in range(4)]
+        sockets = [open_request(self.port, p) for p in paths]
+        self.assertTrue(wait_until(
+            lambda: all(self.connections(p) == {"seen": 1, "open": 1} for p in paths)))
+        for s in sockets:
+            s.close()
+        self.assertTrue(wait_until(lambda: not serving_threads()),
+                        [t.name for t in serving_threads()])
+        for p in paths:
+            self.assertEqual(self.connections(p), {"seen": 1, "open": 0})
+        self.assertEqual(self.connections("/never/asked"), {"seen": 0, "open": 0})
+
+    def connections(self, path):
+        return json.loads(self.get("/__connections?path=" + urllib.parse.quote(path))[1])
+
     def test_record_keeps_order_case_version_and_body(self):
         path = "/record/check-%d" % time.monotonic_ns()
         self.get(path, "HTTP/1.0", [("User-Agent", "UA x"), ("accept", "*/*"), ("X-Two", "2")])
@@ -201,12 +310,17 @@ class EndpointTest(unittest.TestCase):
 
 class ShareLatestTest(unittest.TestCase):
     """install_routes.py started as the end-to-end tests start it: which share page /share/latest
-    serves, as chosen through /__share/latest."""
+    serves, as chosen through /__share/latest, and the fault modes of the catalogue paths and the
+    share page."""
 
     @classmethod
     def setUpClass(cls):
         cls.root = tempfile.TemporaryDirectory()
         cls.addClassCleanup(cls.root.cleanup)
+        for folder, name, size in (("pf", "悍警巨魔.zip", 301), ("imgs", "悍警巨魔.jpg", 120)):
+            os.makedirs(os.path.join(cls.root.name, "lolbf", folder))
+            with open(os.path.join(cls.root.name, "lolbf", folder, name), "wb") as f:
+                f.write(routes.pattern_bytes(0, size))
         cls.state = tempfile.TemporaryDirectory()
         cls.addClassCleanup(cls.state.cleanup)
         script = os.path.join(HERE, "install_routes.py")
@@ -256,6 +370,55 @@ class ShareLatestTest(unittest.TestCase):
         self.assertNotIn("_免费高速下载".encode("utf-8"), body)
         self.assertEqual(self.control(), (200, {"variant": "missing", "served": 1}))
         self.control("?variant=ok")
+
+    def test_misbehaving_packages_previews_and_share_page(self):
+        targets = ["/lolbf/pf/悍警巨魔.zip", "/lolbf/imgs/悍警巨魔.jpg", "/share/latest"]
+        for target in targets:
+            quoted = urllib.parse.quote(target)
+            normal_head, normal_body = raw_exchange(
+                self.port, f"GET {quoted} HTTP/1.0\r\n\r\n".encode("latin-1"))
+            self.assertTrue(normal_head.startswith("HTTP/1.0 200"), target)
+            prefix = urllib.parse.quote(target.rsplit("/", 1)[0] + "/")
+            if target == "/share/latest":
+                prefix = quoted
+            for mode in ("silent", "trickle:2", "lie:2147483647", "lie:999", "half-silent"):
+                with self.subTest(target=target, mode=mode):
+                    self.assertEqual(
+                        self.get(f"/__install/fault?mode={mode}&prefix={prefix}&count=1")[0], 200)
+                    with open_request(self.port, quoted) as s:
+                        if mode == "silent":
+                            self.assertTrue(wait_until(lambda: self.get(
+                                "/__install/faults")[1] == b"{}"))
+                            still_silent(self, s)
+                        elif mode == "half-silent":
+                            half = len(normal_body) // 2
+                            head, body = read_head_and(s, half)
+                            self.assertEqual(without_date(head), without_date(normal_head))
+                            self.assertEqual(body, normal_body[:half])
+                            still_silent(self, s)
+                        else:
+                            head, _, body = read_all(s).partition(b"\r\n\r\n")
+                            head = head.decode("latin-1")
+                            if mode.startswith("lie:"):
+                                normal = without_date(normal_head).replace(
+                                    f"Content-Length: {len(normal_body)}", "")
+                                self.assertIn(f"Content-Length: {mode[4:]}", head)
+                                self.assertNotIn(f"Content-Length: {len(normal_body)}\r", head)
+                                for line in normal.split("\r\n"):
+                                    self.assertIn(line, head)
+                            else:
+                                self.assertEqual(without_date(head), without_date(normal_head))
+                            self.assertEqual(body, normal_body)
+                    # count=1: the next request is served normally again.
+                    self.assertEqual(raw_exchange(
+                        self.port, f"GET {quoted} HTTP/1.0\r\n\r\n".encode("latin-1"))[1],
+                        normal_body)
+        self.assertEqual(self.get("/__install/fault?mode=hush&prefix=/share/latest")[0], 400)
+        self.assertEqual(self.get("/__install/faults"), (200, b"{}"))
+        for prefix in targets:
+            self.get(f"/__install/fault?mode=silent&prefix={urllib.parse.quote(prefix)}")
+        self.assertEqual(self.get("/__install/fault?clear=all")[0], 200)
+        self.assertEqual(self.get("/__install/faults"), (200, b"{}"))
 
     def test_unknown_variant_is_refused_and_changes_nothing(self):
         self.control("?variant=caps")
