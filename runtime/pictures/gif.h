@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "runtime/pictures/decode_result.h"
 #include "runtime/pictures/pixel_buffer.h"
 
 namespace lq::pictures {
@@ -35,11 +36,14 @@ struct GifStream {
   // Every frame whose blocks lie wholly in the data, up to the trailer, a zero byte, a byte that
   // starts no block, or the first block that runs past the end.
   std::vector<GifFrame> frames;
+  // The most pixels of the screen that one frame of disposal 2 or 3 covers: what an animation
+  // saves at most besides its screen.
+  std::int64_t largest_saved_area = 0;
 };
 
 // Reads the header, the global colour table and the blocks. Nothing for a header that is not
 // GIF87a or GIF89a, a colour table that does not fit, or a logical screen larger than allowed.
-std::optional<GifStream> ParseGif(std::span<const std::uint8_t> data);
+Decoded<GifStream> ParseGif(std::span<const std::uint8_t> data);
 
 // How long a frame stays: its delay in milliseconds, 50 when the delay is 0.
 int GifFrameDelayMs(const GifFrame& frame);
