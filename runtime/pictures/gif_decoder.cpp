@@ -274,10 +274,16 @@ Decoded<GifStream> ParseGif(std::span<const std::uint8_t> data) {
 
 int GifFrameDelayMs(const GifFrame& frame) { return frame.delay == 0 ? 50 : frame.delay * 10; }
 
+std::int64_t GifPlaybackBytes(const GifStream& stream) {
+  return (std::int64_t{stream.width} * stream.height + stream.largest_saved_area) * 4;
+}
+
 GifCanvas::GifCanvas(std::span<const std::uint8_t> data, GifStream stream)
     : data_(data),
       stream_(std::move(stream)),
-      pixels_(static_cast<std::size_t>(stream_.width) * stream_.height * 4, 0) {}
+      pixels_(static_cast<std::size_t>(stream_.width) * stream_.height * 4, 0) {
+  saved_.reserve(static_cast<std::size_t>(stream_.largest_saved_area) * 4);
+}
 
 GifCanvas::Area GifCanvas::Clip(const GifFrame& frame) const {
   Area area;

@@ -9,11 +9,13 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "runtime/pictures/decoders.h"
+#include "runtime/pictures/geometry.h"
 #include "tests/pictures/fixtures.h"
 #include "tests/pictures/picture_pixels.h"
 
@@ -125,10 +127,22 @@ int Difference(Rgba a, Rgba b, bool with_alpha) {
 struct Outcome {
   int worst = 0;
   int x = 0, y = 0;
-  void Note(int difference, int px, int py) {
+  Rgba got, wanted;
+  void Note(Rgba seen, Rgba expected, bool with_alpha, int px, int py) {
+    const int difference = Difference(seen, expected, with_alpha);
     if (difference > worst) {
-      worst = difference, x = px, y = py;
+      worst = difference, x = px, y = py, got = seen, wanted = expected;
     }
+  }
+  friend std::ostream& operator<<(std::ostream& out, const Outcome& o) {
+    auto print = [&](const Rgba& p) {
+      out << "(" << p.red << "," << p.green << "," << p.blue << "," << p.alpha << ")";
+    };
+    out << "at " << o.x << "," << o.y << ": ";
+    print(o.got);
+    out << " for ";
+    print(o.wanted);
+    return out;
   }
 };
 
@@ -159,7 +173,7 @@ Outcome CheckIcon(const Entry& e, const Bytes& bytes, const Bytes& reference) {
   for (int y = 0; y < e.height; ++y) {
     for (int x = 0; x < e.width; ++x) {
       const Rgba expected = Over(ReferencePixel(reference, e, x, y), kBoxBackground);
-      outcome.Note(Difference(FromColour(canvas.At(x, y)), expected, false), x, y);
+      outcome.Note(FromColour(canvas.At(x, y)), expected, false, x, y);
     }
   }
   return outcome;
@@ -241,7 +255,7 @@ Outcome CheckOnScreen(const Entry& e, const Bytes& bytes) {
                        ? FromColour(icon_canvas.At(x, y))
                        : Over(DecodedPixel(*picture, x, y), kBoxBackground);
       }
-      outcome.Note(Difference(FromColour(screen.At(x, y)), expected, false), x, y);
+      outcome.Note(FromColour(screen.At(x, y)), expected, false, x, y);
     }
   }
   SetWindowLongPtrW(window, GWLP_USERDATA, 0);
@@ -269,7 +283,7 @@ Outcome CheckPixels(const Entry& e, const Bytes& bytes, const Bytes& reference) 
       if (e.check == "rgb-inverted") {
         expected = {255 - expected.red, 255 - expected.green, 255 - expected.blue, 255};
       }
-      outcome.Note(Difference(DecodedPixel(*picture, x, y), expected, e.check == "rgba"), x, y);
+      outcome.Note(DecodedPixel(*picture, x, y), expected, e.check == "rgba", x, y);
     }
   }
   return outcome;
@@ -306,11 +320,11 @@ TEST(Conformance, EveryFileAsTheIndependentDecoderShowsItOrRefusedOnPurpose) {
     } else {
       outcome = CheckPixels(e, bytes, reference);
     }
-    EXPECT_LE(outcome.worst, e.tolerance) << "at " << outcome.x << "," << outcome.y;
+    EXPECT_LE(outcome.worst, e.tolerance) << outcome;
 #ifdef _WIN32
     if (e.flags == "screen") {
       const Outcome shown = CheckOnScreen(e, bytes);
-      EXPECT_EQ(shown.worst, 0) << "on screen at " << shown.x << "," << shown.y;
+      EXPECT_EQ(shown.worst, 0) << "on screen " << shown;
       ++screens;
     }
 #endif

@@ -27,7 +27,7 @@ import subprocess
 import sys
 import zlib
 
-OUT, SRC = sys.argv[1], sys.argv[2]
+OUT, SRC = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
 PNGSUITE = os.path.join(SRC, "png", "contrib", "pngsuite")
 JPEG_IMAGES = os.path.join(SRC, "jpeg", "testimages")
 CONVERT = "convert"
@@ -312,6 +312,7 @@ def main():
 
 def stamp():
     digest = hashlib.sha256(open(__file__, "rb").read())
+    digest.update(SRC.encode())
     for folder in (PNGSUITE, JPEG_IMAGES):
         for root, _, names in sorted(os.walk(folder)):
             for name in sorted(names):
