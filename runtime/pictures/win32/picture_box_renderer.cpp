@@ -62,7 +62,7 @@ void PictureBoxRenderer::ReleasePicture() {
   StopPlayback(false);
   picture_.reset();
   icon_.reset();
-  gif_data_ = {};
+  std::vector<std::uint8_t>().swap(gif_data_);  // its memory too, not only its contents
   gif_stream_.reset();
 }
 
