@@ -46,9 +46,9 @@ def path(name):
 def reference(source, name, frame=None):
     """ImageMagick's 8-bit RGBA pixels of `source` (one frame or entry of it), with their size."""
     ref = path(name + ".rgba")
-    spec = source if frame is None else "%s[%d]" % (source, frame)
-    run(spec, "-depth", "8", "rgba:" + ref)
-    size = subprocess.run(["identify", "-format", "%w %h\n", spec], check=True,
+    name_in = source if frame is None else "%s[%d]" % (source, frame)
+    run(name_in, "-depth", "8", "rgba:" + ref)
+    size = subprocess.run(["identify", "-format", "%w %h\n", name_in], check=True,
                           capture_output=True, text=True).stdout.split("\n")[0].split()
     return ref, int(size[0]), int(size[1])
 
