@@ -1,9 +1,12 @@
+#include <new>
+
 #include "runtime/pictures/decoders.h"
 #include "runtime/pictures/recognize.h"
 
 namespace lq::pictures {
+namespace {
 
-std::optional<Picture> DecodePicture(Bytes data) {
+Decoded<Picture> DecodeByKind(Bytes data) {
   switch (RecognizePicture(data)) {
     case PictureKind::kJpeg:
       return DecodeJpeg(data);
@@ -22,7 +25,17 @@ std::optional<Picture> DecodePicture(Bytes data) {
     case PictureKind::kNone:
       break;
   }
-  return std::nullopt;
+  return DecodeFailure::kNotRecognised;
+}
+
+}  // namespace
+
+Decoded<Picture> DecodePicture(Bytes data) {
+  try {
+    return DecodeByKind(data);
+  } catch (const std::bad_alloc&) {
+    return DecodeFailure::kOutOfMemory;
+  }
 }
 
 }  // namespace lq::pictures

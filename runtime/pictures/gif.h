@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "runtime/pictures/decode_result.h"
 #include "runtime/pictures/pixel_buffer.h"
 
 namespace lq::pictures {
@@ -35,11 +36,17 @@ struct GifStream {
   // Every frame whose blocks lie wholly in the data, up to the trailer, a zero byte, a byte that
   // starts no block, or the first block that runs past the end.
   std::vector<GifFrame> frames;
+  // The most pixels of the screen that one frame of disposal 2 or 3 covers: what an animation
+  // saves at most besides its screen.
+  std::int64_t largest_saved_area = 0;
 };
 
 // Reads the header, the global colour table and the blocks. Nothing for a header that is not
 // GIF87a or GIF89a, a colour table that does not fit, or a logical screen larger than allowed.
-std::optional<GifStream> ParseGif(std::span<const std::uint8_t> data);
+Decoded<GifStream> ParseGif(std::span<const std::uint8_t> data);
+
+// What playing the stream holds besides its data: the screen and the largest saved area.
+std::int64_t GifPlaybackBytes(const GifStream& stream);
 
 // How long a frame stays: its delay in milliseconds, 50 when the delay is 0.
 int GifFrameDelayMs(const GifFrame& frame);
@@ -48,7 +55,8 @@ int GifFrameDelayMs(const GifFrame& frame);
 // drawn) shows the background colour.
 class GifCanvas {
  public:
-  // `data` must outlive the canvas.
+  // `data` must outlive the canvas. The screen and room for the largest saved area are allocated
+  // here, so that drawing frames allocates nothing.
   GifCanvas(std::span<const std::uint8_t> data, GifStream stream);
 
   // Puts back the area that the previous frame saved (disposal 2 or 3), saves the area this frame
@@ -60,6 +68,8 @@ class GifCanvas {
   std::int32_t width() const { return stream_.width; }
   std::int32_t height() const { return stream_.height; }
   const PixelBuffer& pixels() const { return pixels_; }
+  // The screen and the saved area's room.
+  std::size_t HeldBytes() const { return pixels_.capacity() + saved_.capacity(); }
   // Hands the canvas's pixels over; the canvas is empty afterwards and draws nothing more.
   PixelBuffer TakePixels();
 

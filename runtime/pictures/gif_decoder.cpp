@@ -176,20 +176,22 @@ void DecodeLzw(std::span<const std::uint8_t> data, std::size_t offset, std::uint
 
 }  // namespace
 
-std::optional<GifStream> ParseGif(std::span<const std::uint8_t> data) {
+Decoded<GifStream> ParseGif(std::span<const std::uint8_t> data) {
   ByteReader reader(data);
   GifHeader header;
-  if (data.size() <= sizeof(GifHeader) || !reader.ReadStruct(header) ||
-      (std::memcmp(header.signature, "GIF87a", 6) != 0 &&
-       std::memcmp(header.signature, "GIF89a", 6) != 0)) {
-    return std::nullopt;
+  if (data.size() <= sizeof(GifHeader) || !reader.ReadStruct(header)) {
+    return DecodeFailure::kTruncated;
+  }
+  if (std::memcmp(header.signature, "GIF87a", 6) != 0 &&
+      std::memcmp(header.signature, "GIF89a", 6) != 0) {
+    return DecodeFailure::kBadHeader;
   }
   GifStream stream;
   stream.width = header.screen_width;
   stream.height = header.screen_height;
   stream.background_index = header.background_index;
-  if (!DimensionsAllowed(stream.width, stream.height)) {
-    return std::nullopt;
+  if (!PictureFits(stream.width, stream.height, 32)) {
+    return DecodeFailure::kTooLarge;
   }
   std::size_t global_offset = 0;
   std::uint32_t global_entries = 0;
@@ -197,7 +199,7 @@ std::optional<GifStream> ParseGif(std::span<const std::uint8_t> data) {
     global_entries = 2u << (header.flags & 7);
     global_offset = reader.position();
     if (!reader.Skip(global_entries * 3)) {
-      return std::nullopt;
+      return DecodeFailure::kBadColourTable;
     }
   }
 
@@ -237,6 +239,14 @@ std::optional<GifStream> ParseGif(std::span<const std::uint8_t> data) {
           std::int64_t{frame.width} * frame.height > kMaxPicturePixels) {
         break;
       }
+      if (frame.disposal == 2 || frame.disposal == 3) {
+        const std::int64_t covered =
+            std::int64_t{std::max(0, std::min(frame.left + frame.width, stream.width) -
+                                         std::min(frame.left, stream.width))} *
+            std::max(0, std::min(frame.top + frame.height, stream.height) -
+                            std::min(frame.top, stream.height));
+        stream.largest_saved_area = std::max(stream.largest_saved_area, covered);
+      }
       stream.frames.push_back(frame);
     } else if (introducer == kExtensionIntroducer) {
       std::uint8_t label;
@@ -264,10 +274,16 @@ std::optional<GifStream> ParseGif(std::span<const std::uint8_t> data) {
 
 int GifFrameDelayMs(const GifFrame& frame) { return frame.delay == 0 ? 50 : frame.delay * 10; }
 
+std::int64_t GifPlaybackBytes(const GifStream& stream) {
+  return (std::int64_t{stream.width} * stream.height + stream.largest_saved_area) * 4;
+}
+
 GifCanvas::GifCanvas(std::span<const std::uint8_t> data, GifStream stream)
     : data_(data),
       stream_(std::move(stream)),
-      pixels_(static_cast<std::size_t>(stream_.width) * stream_.height * 4, 0) {}
+      pixels_(static_cast<std::size_t>(stream_.width) * stream_.height * 4, 0) {
+  saved_.reserve(static_cast<std::size_t>(stream_.largest_saved_area) * 4);
+}
 
 GifCanvas::Area GifCanvas::Clip(const GifFrame& frame) const {
   Area area;
@@ -362,10 +378,13 @@ void GifCanvas::DrawFrame(std::size_t index) {
   DecodeLzw(data_, frame.data_offset, std::uint64_t(frame.width) * frame.height, draw);
 }
 
-std::optional<Picture> DecodeGifStill(Bytes data) {
+Decoded<Picture> DecodeGifStill(Bytes data) {
   auto stream = ParseGif(data);
-  if (!stream || stream->frames.empty()) {
-    return std::nullopt;
+  if (!stream) {
+    return stream.failure();
+  }
+  if (stream->frames.empty()) {
+    return DecodeFailure::kNoFrames;
   }
   GifCanvas canvas(data, std::move(*stream));
   canvas.DrawFrame(0);

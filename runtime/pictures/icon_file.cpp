@@ -70,30 +70,37 @@ bool ReadImageSize(Bytes image, IconImage& out) {
 
 }  // namespace
 
-std::optional<IconImage> ChooseIconImage(Bytes data, int preferred_size) {
+Decoded<IconImage> ChooseIconImage(Bytes data, int preferred_size) {
   ByteReader reader(data);
   IconDirectory directory;
-  if (!reader.ReadStruct(directory) || directory.reserved != 0 ||
-      (directory.type != 1 && directory.type != 2) || directory.count == 0) {
-    return std::nullopt;
+  if (!reader.ReadStruct(directory)) {
+    return DecodeFailure::kTruncated;
+  }
+  if (directory.reserved != 0 || (directory.type != 1 && directory.type != 2) ||
+      directory.count == 0) {
+    return DecodeFailure::kBadHeader;
   }
   IconDirectoryEntry chosen{};
   for (unsigned i = 0; i < directory.count; ++i) {
     if (!reader.ReadStruct(chosen)) {
-      return std::nullopt;
+      return DecodeFailure::kTruncated;
     }
     if (chosen.width == preferred_size && chosen.colour_count >= 16) {
       break;
     }
   }
   if (!FitsWithin(chosen.image_offset, chosen.bytes_in_resource, data.size())) {
-    return std::nullopt;
+    return DecodeFailure::kTruncated;
   }
   const Bytes image = data.subspan(chosen.image_offset, chosen.bytes_in_resource);
   IconImage icon;
   icon.cursor = directory.type == 2;
-  if (!ReadImageSize(image, icon) || !DimensionsAllowed(icon.width, icon.height)) {
-    return std::nullopt;
+  if (!ReadImageSize(image, icon)) {
+    return DecodeFailure::kBadHeader;
+  }
+  // The system's icon holds a colour and a mask bitmap of 32 bits a pixel at most.
+  if (!PictureFits(icon.width, icon.height, 64)) {
+    return DecodeFailure::kTooLarge;
   }
   if (icon.cursor) {
     icon.hotspot_x = chosen.planes;
@@ -103,10 +110,10 @@ std::optional<IconImage> ChooseIconImage(Bytes data, int preferred_size) {
   return icon;
 }
 
-std::optional<Picture> DecodeIconFile(Bytes data, int preferred_size) {
+Decoded<Picture> DecodeIconFile(Bytes data, int preferred_size) {
   auto icon = ChooseIconImage(data, preferred_size);
   if (!icon) {
-    return std::nullopt;
+    return icon.failure();
   }
   Picture picture;
   picture.kind = icon->cursor ? PictureKind::kCursor : PictureKind::kIcon;

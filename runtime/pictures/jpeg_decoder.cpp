@@ -8,6 +8,7 @@
 #include <jpeglib.h>
 
 #include <algorithm>
+#include <new>
 #include <vector>
 
 #include "runtime/pictures/decoders.h"
@@ -58,11 +59,11 @@ void CmykRowToBgr(const std::uint8_t* cmyk, std::uint8_t* bgr, std::int32_t widt
   }
 }
 
-bool Decompress(jpeg_decompress_struct* cinfo, Bytes data, Output* out) {
+DecodeFailure Decompress(jpeg_decompress_struct* cinfo, Bytes data, Output* out) {
   jpeg_mem_src(cinfo, data.data(), static_cast<unsigned long>(data.size()));
   jpeg_read_header(cinfo, TRUE);
-  if (!DimensionsAllowed(cinfo->image_width, cinfo->image_height)) {
-    return false;
+  if (!PictureFits(cinfo->image_width, cinfo->image_height, 24)) {
+    return DecodeFailure::kTooLarge;
   }
   bool cmyk = false;
   switch (cinfo->jpeg_color_space) {
@@ -77,11 +78,16 @@ bool Decompress(jpeg_decompress_struct* cinfo, Bytes data, Output* out) {
       cmyk = true;
       break;
     default:
-      return false;
+      return DecodeFailure::kJpegLibraryError;
   }
+  // The library's own buffers (whole coefficient arrays for progressive pictures) get what the
+  // budget leaves beside the rows; asking for more is one of its errors.
+  cinfo->mem->max_memory_to_use =
+      static_cast<long>(kMaxPictureBytes - kPictureBytesReserve -
+                        std::int64_t{DibStride(cinfo->image_width, 24)} * cinfo->image_height);
   jpeg_start_decompress(cinfo);
-  if (!DimensionsAllowed(cinfo->output_width, cinfo->output_height)) {
-    return false;
+  if (!PictureFits(cinfo->output_width, cinfo->output_height, 24)) {
+    return DecodeFailure::kTooLarge;
   }
   out->width = static_cast<std::int32_t>(cinfo->output_width);
   out->height = static_cast<std::int32_t>(cinfo->output_height);
@@ -101,7 +107,7 @@ bool Decompress(jpeg_decompress_struct* cinfo, Bytes data, Output* out) {
     while (cinfo->output_scanline < cinfo->output_height) {
       const auto y = cinfo->output_scanline;
       if (jpeg_read_scanlines(cinfo, &row, 1) != 1) {
-        return false;
+        return DecodeFailure::kTruncated;
       }
       CmykRowToBgr(row, out->rows[y], out->width, inverted);
     }
@@ -109,15 +115,15 @@ bool Decompress(jpeg_decompress_struct* cinfo, Bytes data, Output* out) {
     while (cinfo->output_scanline < cinfo->output_height) {
       const auto y = cinfo->output_scanline;
       if (jpeg_read_scanlines(cinfo, out->rows.data() + y, cinfo->output_height - y) == 0) {
-        return false;
+        return DecodeFailure::kTruncated;
       }
     }
   }
   jpeg_finish_decompress(cinfo);
-  return true;
+  return DecodeFailure::kNone;
 }
 
-bool DecodeInto(Bytes data, Output* out) {
+DecodeFailure DecodeInto(Bytes data, Output* out) {
   jpeg_decompress_struct cinfo{};
   ErrorManager errors;
   cinfo.err = jpeg_std_error(&errors.standard);
@@ -126,23 +132,28 @@ bool DecodeInto(Bytes data, Output* out) {
   errors.standard.output_message = OutputNothing;
   if (setjmp(errors.jump) != 0) {
     jpeg_destroy_decompress(&cinfo);
-    return false;
+    return DecodeFailure::kJpegLibraryError;
   }
   jpeg_create_decompress(&cinfo);
-  const bool ok = Decompress(&cinfo, data, out);
+  DecodeFailure failure;
+  try {
+    failure = Decompress(&cinfo, data, out);
+  } catch (const std::bad_alloc&) {  // the rows: the decompressor is destroyed all the same
+    failure = DecodeFailure::kOutOfMemory;
+  }
   jpeg_destroy_decompress(&cinfo);
-  return ok;
+  return failure;
 }
 
 }  // namespace
 
-std::optional<Picture> DecodeJpeg(Bytes data) {
+Decoded<Picture> DecodeJpeg(Bytes data) {
   if (data.empty()) {
-    return std::nullopt;
+    return DecodeFailure::kTruncated;
   }
   Output out;
-  if (!DecodeInto(data, &out)) {
-    return std::nullopt;
+  if (const DecodeFailure failure = DecodeInto(data, &out); failure != DecodeFailure::kNone) {
+    return failure;
   }
   Picture picture;
   picture.kind = PictureKind::kJpeg;

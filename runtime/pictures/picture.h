@@ -66,7 +66,14 @@ struct Picture {
 
 // Pictures larger than this are refused before anything is allocated for them.
 inline constexpr std::int64_t kMaxPictureSide = 16384;
-inline constexpr std::int64_t kMaxPicturePixels = 64LL * 1024 * 1024;
+inline constexpr std::int64_t kMaxPicturePixels = 16LL * 1024 * 1024;
+
+// All the memory one picture box's picture may take: its pixels, what drawing it needs besides,
+// and, while a GIF plays, its data, the screen and one saved area. A picture that would need more
+// is refused before anything is allocated for it.
+inline constexpr std::int64_t kMaxPictureBytes = 64LL * 1024 * 1024;
+// Kept out of kMaxPictureBytes for the decoders' own tables and the rows drawing blends in turn.
+inline constexpr std::int64_t kPictureBytesReserve = 2LL * 1024 * 1024;
 
 inline bool DimensionsAllowed(std::int64_t width, std::int64_t height) {
   return width > 0 && height > 0 && width <= kMaxPictureSide && height <= kMaxPictureSide &&
@@ -76,6 +83,13 @@ inline bool DimensionsAllowed(std::int64_t width, std::int64_t height) {
 // Row length of a DIB: `width` pixels of `bits` each, padded to a multiple of 4 bytes.
 inline std::int32_t DibStride(std::int64_t width, int bits) {
   return static_cast<std::int32_t>(((width * bits + 31) / 32) * 4);
+}
+
+// Whether rows of `bits` a pixel (padded as a DIB's), plus `extra` bytes, fit in the budget.
+inline bool PictureFits(std::int64_t width, std::int64_t height, int bits, std::int64_t extra = 0) {
+  return DimensionsAllowed(width, height) &&
+         std::int64_t{DibStride(width, bits)} * height + extra <=
+             kMaxPictureBytes - kPictureBytesReserve;
 }
 
 }  // namespace lq::pictures

@@ -1,36 +1,107 @@
-// PNG through libpng's simplified reader: 8-bit blue, green, red, alpha, top row first.
+// PNG through libpng's simplified reader: 8-bit blue, green, red, alpha, top row first, sRGB with
+// the file's gamma honoured.
 #include <png.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <vector>
 
 #include "runtime/pictures/decoders.h"
 
 namespace lq::pictures {
+namespace {
 
-std::optional<Picture> DecodePng(Bytes data) {
-  if (data.empty()) {
-    return std::nullopt;
-  }
+// The simplified reader frees itself when a call fails; otherwise this does.
+struct ImageReader {
   png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_memory(&image, data.data(), data.size())) {
-    return std::nullopt;  // the reader frees itself on failure
+  ImageReader() { image.version = PNG_IMAGE_VERSION; }
+  ~ImageReader() { png_image_free(&image); }
+  ImageReader(const ImageReader&) = delete;
+  ImageReader& operator=(const ImageReader&) = delete;
+};
+
+// The header chunk lies at a fixed place: length, "IHDR", width, height, bit depth, colour type,
+// compression, filter, interlace.
+bool InterlacedSixteenBit(Bytes data) {
+  return data.size() >= 29 && data[12] == 'I' && data[13] == 'H' && data[14] == 'D' &&
+         data[15] == 'R' && data[24] == 16 && data[28] != 0;
+}
+
+// The 8-bit sRGB value of each 16-bit linear intensity, with the library's gamma of 2.2 for sRGB.
+const std::array<std::uint8_t, 65536>& LinearToSrgb() {
+  static const auto table = [] {
+    std::array<std::uint8_t, 65536> t{};
+    for (std::size_t i = 0; i < t.size(); ++i) {
+      t[i] = static_cast<std::uint8_t>(
+          std::lround(255.0 * std::pow(static_cast<double>(i) / 65535.0, 1 / 2.2)));
+    }
+    return t;
+  }();
+  return table;
+}
+
+// Interlaced 16-bit pictures read to 8 bits come out scrambled from the library as built here:
+// its interlaced 16-to-8-bit path copies each row from a buffer that holds only the current pass,
+// so every pass wipes the pixels of the passes before. Such pictures are read as the library's
+// 16-bit linear output (premultiplied alpha), which takes another path, and brought to 8-bit sRGB
+// here, as the library would.
+bool ReadThroughLinear(ImageReader& reader, Picture& picture) {
+  reader.image.format = PNG_FORMAT_LINEAR_RGB_ALPHA;
+  std::vector<std::uint16_t> linear(PNG_IMAGE_SIZE(reader.image) / sizeof(std::uint16_t));
+  if (!png_image_finish_read(&reader.image, nullptr, linear.data(), 0, nullptr)) {
+    return false;
   }
-  if (!DimensionsAllowed(image.width, image.height)) {
-    png_image_free(&image);
-    return std::nullopt;
+  const auto& to_srgb = LinearToSrgb();
+  const std::size_t pixels = static_cast<std::size_t>(picture.width) * picture.height;
+  for (std::size_t i = 0; i < pixels; ++i) {
+    const std::uint16_t* in = &linear[i * 4];    // red, green, blue, alpha
+    std::uint8_t* out = &picture.pixels[i * 4];  // blue, green, red, alpha
+    const std::uint32_t alpha = in[3];
+    for (int c = 0; c < 3; ++c) {
+      const std::uint32_t value =
+          alpha == 0 ? 0 : std::min<std::uint32_t>(65535, (in[c] * 65535u + alpha / 2) / alpha);
+      out[2 - c] = to_srgb[value];
+    }
+    out[3] = static_cast<std::uint8_t>((alpha * 255 + 32767) / 65535);
   }
-  image.format = PNG_FORMAT_BGRA;
+  return true;
+}
+
+}  // namespace
+
+Decoded<Picture> DecodePng(Bytes data) {
+  if (data.empty()) {
+    return DecodeFailure::kTruncated;
+  }
+  ImageReader reader;
+  if (!png_image_begin_read_from_memory(&reader.image, data.data(), data.size())) {
+    return DecodeFailure::kPngLibraryError;
+  }
+  const bool through_linear = InterlacedSixteenBit(data);
+  // Reading through linear values holds them (8 bytes a pixel) beside the picture.
+  const std::int64_t extra =
+      through_linear ? std::int64_t{reader.image.width} * reader.image.height * 8 : 0;
+  if (!PictureFits(reader.image.width, reader.image.height, 32, extra)) {
+    return DecodeFailure::kTooLarge;
+  }
   Picture picture;
   picture.kind = PictureKind::kPng;
-  picture.width = static_cast<std::int32_t>(image.width);
-  picture.height = static_cast<std::int32_t>(image.height);
+  picture.width = static_cast<std::int32_t>(reader.image.width);
+  picture.height = static_cast<std::int32_t>(reader.image.height);
   picture.layout = PixelLayout::kBgra32TopDown;
   picture.stride = picture.width * 4;
-  picture.pixels.resize(PNG_IMAGE_SIZE(image));
-  if (!png_image_finish_read(&image, nullptr, picture.pixels.data(), 0, nullptr)) {
-    png_image_free(&image);
-    return std::nullopt;
+  picture.pixels.resize(static_cast<std::size_t>(picture.stride) * picture.height);
+  if (through_linear) {
+    if (!ReadThroughLinear(reader, picture)) {
+      return DecodeFailure::kPngLibraryError;
+    }
+    return picture;
   }
-  png_image_free(&image);
+  reader.image.format = PNG_FORMAT_BGRA;
+  if (!png_image_finish_read(&reader.image, nullptr, picture.pixels.data(), 0, nullptr)) {
+    return DecodeFailure::kPngLibraryError;
+  }
   return picture;
 }
 

@@ -1,4 +1,4 @@
-// Uncompressed bitmaps: bit counts, colour tables, row padding, row order, refused variants.
+// Bitmaps: bit counts, colour tables, row padding, row order, bit fields, run lengths, refusals.
 #include <gtest/gtest.h>
 
 #include "runtime/pictures/decoders.h"
@@ -119,23 +119,88 @@ TEST(Bmp, IndicesPastTheColourTableAreBlack) {
   EXPECT_EQ(PixelAt(*picture, 3, 0), (Rgb{0, 0, 0}));
 }
 
-TEST(Bmp, SixteenBitsAndCompressionGiveNoPicture) {
-  BmpInput sixteen{2, 2, 16};
-  sixteen.rows = {{1, 2, 3, 4}, {5, 6, 7, 8}};
-  EXPECT_FALSE(DecodeBmp(fixtures::EncodeBmp(sixteen)).has_value());
-  EXPECT_FALSE(DecodePicture(fixtures::EncodeBmp(sixteen)).has_value());
-
-  BmpInput rle{2, 2, 8, 1};  // compression 1: RLE8
-  rle.colour_table.resize(256);
-  rle.rows = {{2, 7, 0, 1}};
-  EXPECT_FALSE(DecodeBmp(fixtures::EncodeBmp(rle)).has_value());
-  BmpInput rle4 = rle;
-  rle4.bit_count = 4;
-  rle4.compression = 2;
-  EXPECT_FALSE(DecodeBmp(fixtures::EncodeBmp(rle4)).has_value());
-  BmpInput fields{2, 2, 32, 3};  // bit fields
-  fields.rows = {Bytes(8), Bytes(8)};
-  EXPECT_FALSE(DecodeBmp(fixtures::EncodeBmp(fields)).has_value());
+// Bit fields, run-length coding and what each refuses: two pixels of the bottom row (or the
+// reason) for each file.
+TEST(Bmp, BitFieldsAndRunLengths) {
+  const Rgb red{255, 0, 0}, blue{0, 0, 255}, grey{66, 66, 66};
+  // Masks after a 40-byte header lie where a colour table would: blue, green, red bytes of an
+  // entry are a mask's low three bytes.
+  auto masks = [](std::uint32_t r, std::uint32_t g, std::uint32_t b) {
+    auto entry = [](std::uint32_t m) {
+      return Rgb{static_cast<std::uint8_t>(m >> 16), static_cast<std::uint8_t>(m >> 8),
+                 static_cast<std::uint8_t>(m)};
+    };
+    return std::vector<Rgb>{entry(r), entry(g), entry(b)};
+  };
+  std::vector<Rgb> palette(16, grey);
+  palette[1] = red;
+  palette[2] = blue;
+  struct Case {
+    const char* name;
+    BmpInput input;
+    DecodeFailure failure;
+    Rgb first, second;
+  };
+  const Case cases[] = {
+      {"16 bits, 5 of each", {2, 1, 16, 0, {}, 0, {{0x00, 0x7c, 0x1f, 0x00}}}, {}, red, blue},
+      {"16 bits, masks 565",
+       {2, 1, 16, 3, masks(0xf800, 0x07e0, 0x001f), 0, {{0x00, 0xf8, 0x1f, 0}}},
+       {},
+       red,
+       blue},
+      {"32 bits, masks in another order",
+       {2, 1, 32, 3, masks(0xff, 0xff00, 0xff0000), 0, {{0xff, 0, 0, 0, 0, 0, 0xff, 0}}},
+       {},
+       red,
+       blue},
+      {"masks that are not contiguous",
+       {1, 1, 16, 3, masks(0xf0f0, 0x000f, 0), 0, {{0, 0}}},
+       DecodeFailure::kBadMasks},
+      {"a mask wider than the pixel",
+       {1, 1, 16, 3, masks(0x1f0000, 0x7e0, 0x1f), 0, {{0, 0}}},
+       DecodeFailure::kBadMasks},
+      {"RLE8: a run, a literal, a line end, a move, the end",
+       {3, 2, 8, 1, palette, 16, {{2, 1, 0, 3, 2, 1, 2, 0, 0, 0, 0, 2, 1, 1, 0, 1}}},
+       {},
+       red,
+       red},
+      {"RLE4: alternating pairs", {4, 1, 4, 2, palette, 16, {{4, 0x12, 0, 1}}}, {}, red, blue},
+      {"RLE4: a literal of three",
+       {3, 1, 4, 2, palette, 16, {{0, 3, 0x21, 0x10, 0, 1}}},
+       {},
+       blue,
+       red},
+      {"RLE data that end early", {2, 1, 8, 1, palette, 16, {{0, 200}}}, DecodeFailure::kTruncated},
+      {"RLE stored top row first",
+       {2, -1, 8, 1, palette, 16, {{2, 1, 0, 1}}},
+       DecodeFailure::kBadHeader},
+      {"RLE8 of 4 bits",
+       {2, 1, 4, 1, palette, 16, {{2, 1, 0, 1}}},
+       DecodeFailure::kUnsupportedBitCount},
+      {"bit fields of 24 bits",
+       {1, 1, 24, 3, masks(0xff0000, 0xff00, 0xff), 0, {{0, 0, 0}}},
+       DecodeFailure::kUnsupportedBitCount},
+      {"JPEG inside", {1, 1, 24, 4, {}, 0, {{0, 0, 0}}}, DecodeFailure::kUnsupportedCompression},
+      {"15 bits", {1, 1, 15, 0, {}, 0, {{0, 0}}}, DecodeFailure::kUnsupportedBitCount},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto picture = DecodeBmp(fixtures::EncodeBmp(c.input));
+    EXPECT_EQ(picture.failure(), c.failure) << DecodeFailureName(picture.failure());
+    if (c.failure == DecodeFailure::kNone && picture) {
+      const int bottom = picture->height - 1;
+      EXPECT_EQ(PixelAt(*picture, 0, bottom), c.first);
+      EXPECT_EQ(PixelAt(*picture, 1, bottom), c.second);
+    }
+  }
+  // The RLE8 case in full: the literal's pixels past the row's end are dropped, and the move
+  // out of the picture ends it with the top row untouched (index 0).
+  const auto picture = DecodeBmp(fixtures::EncodeBmp(cases[5].input));
+  ASSERT_TRUE(picture.has_value());
+  EXPECT_EQ(PixelAt(*picture, 2, 1), blue);
+  for (int x = 0; x < 3; ++x) {
+    EXPECT_EQ(PixelAt(*picture, x, 0), grey);
+  }
 }
 
 TEST(Bmp, PixelOffsetBeforeTheHeadersOrTheTableGivesNoPicture) {

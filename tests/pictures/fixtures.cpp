@@ -409,6 +409,15 @@ std::vector<NamedFile> SampleFiles() {
   bmp1.colour_table = {{0, 0, 0}, {255, 255, 255}};
   bmp1.rows = {{0xaa, 0x80}, {0x55, 0x00}};
   files.push_back({"1.bmp", EncodeBmp(bmp1)});
+  BmpInput fields16{3, 2, 16, 3, {{0, 0xf8, 0}, {0, 0x07, 0xe0}, {0, 0, 0x1f}}};  // masks 565
+  fields16.rows = {{0x00, 0xf8, 0xe0, 0x07, 0x1f, 0x00}, {0xff, 0xff, 0x00, 0x00, 0x10, 0x84}};
+  files.push_back({"565.bmp", EncodeBmp(fields16)});
+  BmpInput rle8{4, 3, 8, 1, {{0, 0, 0}, {255, 0, 0}, {0, 0, 255}}, 3};
+  rle8.rows = {{3, 1, 0, 0, 0, 3, 2, 1, 2, 0, 0, 2, 1, 0, 1, 2, 0, 1}};
+  files.push_back({"rle8.bmp", EncodeBmp(rle8)});
+  BmpInput rle4{5, 2, 4, 2, {{0, 0, 0}, {255, 0, 0}, {0, 0, 255}}, 3};
+  rle4.rows = {{5, 0x12, 0, 0, 0, 3, 0x21, 0x10, 0, 1}};
+  files.push_back({"rle4.bmp", EncodeBmp(rle4)});
 
   files.push_back({"two.ico", EncodeIconFile({{16, 16, {255, 0, 0}}, {32, 0, {0, 0, 255}}})});
   files.push_back({"one.cur", EncodeIconFile({{32, 0, {0, 128, 0}}}, true)});
@@ -443,6 +452,10 @@ std::vector<NamedFile> SampleFiles() {
   PcxInput pcx1{10, 2, 1, 1, 3};
   pcx1.lines = {{0xf0, 0xc0}, {0x0f, 0x40}};
   files.push_back({"1.pcx", EncodePcx(pcx1)});
+  PcxInput pcx24{3, 2, 8};
+  pcx24.planes = 3;
+  pcx24.lines = {{255, 0, 9, 0, 0, 255, 9, 0, 0, 0, 9, 0}, {1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 200, 0}};
+  files.push_back({"24.pcx", EncodePcx(pcx24)});
   return files;
 }
 

@@ -113,11 +113,29 @@ TEST(Pcx, OneBitPicture) {
   EXPECT_EQ(PixelAt(*picture, 9, 1), black);
 }
 
+TEST(Pcx, ThreePlanesAreTwentyFourBitColour) {
+  PcxInput rgb{3, 2, 8};
+  rgb.planes = 3;  // each line: the red bytes, then the green, then the blue; 4 a plane (even)
+  rgb.lines = {{255, 0, 9, 0, 0, 255, 9, 0, 0, 0, 9, 0}, {1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 200, 0}};
+  const auto picture = DecodePicture(fixtures::EncodePcx(rgb));
+  ASSERT_TRUE(picture.has_value()) << DecodeFailureName(picture.failure());
+  EXPECT_EQ(picture->kind, PictureKind::kPcx8);
+  EXPECT_EQ(picture->layout, PixelLayout::kBgr24BottomUp);
+  EXPECT_EQ(PixelAt(*picture, 0, 0), (Rgb{255, 0, 0}));
+  EXPECT_EQ(PixelAt(*picture, 1, 0), (Rgb{0, 255, 0}));
+  EXPECT_EQ(PixelAt(*picture, 2, 0), (Rgb{9, 9, 9}));
+  EXPECT_EQ(PixelAt(*picture, 2, 1), (Rgb{3, 6, 200}));
+  // A line cut short in its last plane is as truncated as any.
+  Bytes cut = fixtures::EncodePcx(rgb);
+  cut.resize(cut.size() - 3);
+  EXPECT_EQ(DecodePcx(cut).failure(), DecodeFailure::kTruncated);
+}
+
 TEST(Pcx, MorePlanesOrOtherBitCountsAreRefused) {
-  PcxInput rgb{2, 1, 8};
-  rgb.planes = 3;  // 24-bit colour: one line of each plane
-  rgb.lines = {{1, 2, 3, 4, 5, 6}};
-  EXPECT_FALSE(DecodePicture(fixtures::EncodePcx(rgb)).has_value());
+  PcxInput two{2, 1, 8};
+  two.planes = 2;
+  two.lines = {{1, 2, 3, 4}};
+  EXPECT_EQ(DecodePcx(fixtures::EncodePcx(two)).failure(), DecodeFailure::kUnsupportedPlanes);
   PcxInput ega{8, 1, 1, 4, 3};
   ega.lines = {{1}, {2}, {3}, {4}};
   EXPECT_FALSE(DecodePcx(fixtures::EncodePcx(ega)).has_value());

@@ -12,6 +12,24 @@
 
 namespace lq::fuzz {
 
+// Likewise a run-length coded BMP: a few bytes of moves may cover a picture of the largest size,
+// which is allocated and cleared before its runs are read.
+inline bool HugeRunLengthBmp(std::span<const std::uint8_t> bytes) {
+  constexpr std::int64_t kFuzzBmpPixels = std::int64_t{1} << 20;
+  if (bytes.size() < 34) {
+    return false;
+  }
+  auto word = [&](std::size_t at) {
+    return static_cast<std::int32_t>(
+        std::uint32_t{bytes[at]} | (std::uint32_t{bytes[at + 1]} << 8) |
+        (std::uint32_t{bytes[at + 2]} << 16) | (std::uint32_t{bytes[at + 3]} << 24));
+  };
+  const std::int32_t compression = word(30);
+  const std::int64_t pixels = std::int64_t{word(18)} * word(22);
+  return (compression == 1 || compression == 2) &&
+         (pixels > kFuzzBmpPixels || pixels < -kFuzzBmpPixels);
+}
+
 inline bool HugeGifScreen(std::span<const std::uint8_t> bytes) {
   constexpr std::int64_t kFuzzScreenPixels = std::int64_t{1} << 20;
   const auto stream = pictures::ParseGif(bytes);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
+#include <system_error>
 
 #include "runtime/pictures/decoders.h"
 
@@ -46,7 +48,7 @@ COLORREF ResolveColour(std::uint32_t colour) {
 
 PictureBoxRenderer::PictureBoxRenderer(HWND window) : window_(window) {}
 
-PictureBoxRenderer::~PictureBoxRenderer() { StopPlayback(); }
+PictureBoxRenderer::~PictureBoxRenderer() { StopPlayback(false); }
 
 void PictureBoxRenderer::SetWindow(HWND window) { window_ = window; }
 
@@ -57,11 +59,29 @@ void PictureBoxRenderer::Invalidate() {
 }
 
 void PictureBoxRenderer::ReleasePicture() {
-  StopPlayback();
+  StopPlayback(false);
   picture_.reset();
   icon_.reset();
-  gif_data_.clear();
+  std::vector<std::uint8_t>().swap(gif_data_);  // its memory too, not only its contents
   gif_stream_.reset();
+}
+
+void PictureBoxRenderer::Refuse(DecodeFailure failure) {
+  ReleasePicture();
+  failure_ = failure;
+  ReportDecodeFailure("picture box", failure);
+}
+
+std::size_t PictureBoxRenderer::HeldBytes() const {
+  std::size_t bytes = gif_data_.capacity();
+  if (picture_) {
+    bytes += picture_->pixels.capacity() + picture_->palette.capacity() +
+             picture_->icon.bytes.capacity();
+  }
+  if (canvas_) {
+    bytes += canvas_->HeldBytes();
+  }
+  return bytes;
 }
 
 void PictureBoxRenderer::SetPicture(const ByteSet& bytes) {
@@ -70,23 +90,52 @@ void PictureBoxRenderer::SetPicture(const ByteSet& bytes) {
 
 void PictureBoxRenderer::SetPicture(std::span<const std::uint8_t> bytes) {
   ReleasePicture();
+  failure_ = DecodeFailure::kNone;
   if (!bytes.empty()) {
-    picture_ = DecodePicture(bytes);
-  }
-  if (picture_ && picture_->layout == PixelLayout::kIconResource) {
-    icon_ = CreateIconFromImage(picture_->icon);
-    if (!icon_) {
-      picture_.reset();
-    }
-  }
-  if (picture_ && picture_->kind == PictureKind::kGif) {
-    gif_data_.assign(bytes.begin(), bytes.end());
-    gif_stream_ = ParseGif(gif_data_);
-    if (animate_) {
-      StartPlayback();
+    try {
+      Decode(bytes);
+    } catch (const std::bad_alloc&) {
+      Refuse(DecodeFailure::kOutOfMemory);
+    } catch (const std::system_error&) {  // no playback thread could be started
+      Refuse(DecodeFailure::kOutOfMemory);
     }
   }
   Invalidate();
+}
+
+void PictureBoxRenderer::Decode(std::span<const std::uint8_t> bytes) {
+  auto decoded = DecodePicture(bytes);
+  if (!decoded) {
+    Refuse(decoded.failure());
+    return;
+  }
+  picture_ = std::move(*decoded);
+  if (picture_->layout == PixelLayout::kIconResource) {
+    icon_ = CreateIconFromImage(picture_->icon);
+    if (!icon_) {
+      Refuse(DecodeFailure::kIconNotCreated);
+    }
+    return;
+  }
+  if (picture_->kind != PictureKind::kGif) {
+    return;
+  }
+  auto stream = ParseGif(bytes);
+  if (!stream || stream->frames.size() < 2) {
+    return;  // a single frame has nothing to play: the still is all there is
+  }
+  // The data stay for playback beside the still, or beside the screen and saved area.
+  const std::int64_t still = static_cast<std::int64_t>(picture_->pixels.size());
+  const std::int64_t shown = animate_ ? GifPlaybackBytes(*stream) : still;
+  if (static_cast<std::int64_t>(bytes.size()) + shown > kMaxPictureBytes - kPictureBytesReserve) {
+    Refuse(DecodeFailure::kTooLarge);
+    return;
+  }
+  gif_data_.assign(bytes.begin(), bytes.end());
+  gif_stream_ = std::move(*stream);
+  if (animate_) {
+    StartPlayback();
+  }
 }
 
 void PictureBoxRenderer::SetDisplayMode(std::int32_t mode) {
@@ -96,10 +145,16 @@ void PictureBoxRenderer::SetDisplayMode(std::int32_t mode) {
 
 void PictureBoxRenderer::SetAnimate(bool animate) {
   animate_ = animate;
-  if (animate_) {
-    StartPlayback();
-  } else {
-    StopPlayback();
+  try {
+    if (animate_) {
+      StartPlayback();
+    } else {
+      StopPlayback(true);
+    }
+  } catch (const std::bad_alloc&) {
+    Refuse(DecodeFailure::kOutOfMemory);
+  } catch (const std::system_error&) {
+    Refuse(DecodeFailure::kOutOfMemory);
   }
   Invalidate();
 }
@@ -110,16 +165,27 @@ void PictureBoxRenderer::SetBackground(std::uint32_t colour) {
 }
 
 void PictureBoxRenderer::StartPlayback() {
-  // A single frame has nothing to play: the still shows it.
-  if (player_.joinable() || !gif_stream_ || gif_stream_->frames.size() < 2) {
+  if (player_.joinable() || !gif_stream_ || !picture_) {
     return;
   }
-  stop_ = false;
+  if (static_cast<std::int64_t>(gif_data_.size()) + GifPlaybackBytes(*gif_stream_) >
+      kMaxPictureBytes - kPictureBytesReserve) {
+    Refuse(DecodeFailure::kTooLarge);
+    return;
+  }
+  // The screen takes the still's place: the still goes first, so that the two are never held at
+  // once.
+  picture_->pixels = PixelBuffer();
+  {
+    std::lock_guard lock(frame_mutex_);
+    canvas_.emplace(gif_data_, *gif_stream_);
+    stop_ = false;
+  }
   frames_played_ = 0;
   player_ = std::thread([this] { Play(); });
 }
 
-void PictureBoxRenderer::StopPlayback() {
+void PictureBoxRenderer::StopPlayback(bool restore_still) {
   if (!player_.joinable()) {
     return;
   }
@@ -129,41 +195,71 @@ void PictureBoxRenderer::StopPlayback() {
   }
   stop_signal_.notify_all();
   player_.join();
-  std::lock_guard lock(frame_mutex_);
-  frame_.clear();
-}
-
-void PictureBoxRenderer::Play() {
-  try {
-    GifCanvas canvas(gif_data_, *gif_stream_);
-    const auto& frames = gif_stream_->frames;
-    for (std::size_t index = 0;; index = (index + 1) % frames.size()) {
-      canvas.DrawFrame(index);
-      std::unique_lock lock(frame_mutex_);
-      frame_ = canvas.pixels();
-      ++frames_played_;
-      lock.unlock();
-      Invalidate();
-      // The frame stays for its delay, counted in steps of 10 milliseconds.
-      lock.lock();
-      const int steps = (GifFrameDelayMs(frames[index]) + 9) / 10;
-      for (int step = 0; step < steps; ++step) {
-        if (stop_signal_.wait_for(lock, std::chrono::milliseconds(10), [this] { return stop_; })) {
-          return;
-        }
-      }
+  {
+    std::lock_guard lock(frame_mutex_);
+    canvas_.reset();
+  }
+  if (restore_still && picture_ && picture_->pixels.empty()) {
+    auto still = DecodeGifStill(gif_data_);
+    if (!still) {
+      Refuse(still.failure());
+      return;
     }
-  } catch (...) {
-    // Out of memory while composing: the animation ends and the still stays.
+    picture_ = std::move(*still);
   }
 }
 
+// Draws each frame into the screen under the lock that Paint() takes, so that a repaint never
+// sees a frame half drawn; nothing here allocates.
+void PictureBoxRenderer::Play() {
+  const auto& frames = gif_stream_->frames;
+  for (std::size_t index = 0;; index = (index + 1) % frames.size()) {
+    std::unique_lock lock(frame_mutex_);
+    if (stop_) {
+      return;
+    }
+    canvas_->DrawFrame(index);
+    ++frames_played_;
+    lock.unlock();
+    Invalidate();
+    // The frame stays for its delay, counted in steps of 10 milliseconds.
+    lock.lock();
+    const int steps = (GifFrameDelayMs(frames[index]) + 9) / 10;
+    for (int step = 0; step < steps; ++step) {
+      if (stop_signal_.wait_for(lock, std::chrono::milliseconds(10), [this] { return stop_; })) {
+        return;
+      }
+    }
+  }
+}
+
+// Blends a band of rows at a time into a buffer of at most kBlendBand bytes and draws it where
+// those rows land; a picture that fits in one band is drawn whole.
 void PictureBoxRenderer::DrawBgra(HDC dc, const DestinationRect& rect, std::int32_t width,
                                   std::int32_t height, std::span<const std::uint8_t> bgra,
                                   COLORREF background) {
-  blended_.resize(bgra.size());
-  BlendOverBackground(bgra, ToBgr(background), blended_);
-  DrawDib(dc, rect, width, height, 32, true, blended_.data());
+  constexpr std::size_t kBlendBand = 1024 * 1024;
+  const std::size_t row_bytes = static_cast<std::size_t>(width) * 4;
+  if (row_bytes == 0 || bgra.size() < row_bytes * height) {
+    return;
+  }
+  const std::int32_t band_rows =
+      static_cast<std::int32_t>(std::max<std::size_t>(1, kBlendBand / row_bytes));
+  blended_.resize(std::min<std::size_t>(bgra.size(), row_bytes * band_rows));
+  for (std::int32_t top = 0; top < height; top += band_rows) {
+    const std::int32_t rows = std::min(band_rows, height - top);
+    const std::span<std::uint8_t> out(blended_.data(), row_bytes * rows);
+    BlendOverBackground(bgra.subspan(row_bytes * top, out.size()), ToBgr(background), out);
+    // The destination rows of this band, in proportion when the picture is stretched.
+    const std::int64_t y0 = rect.y + std::int64_t{top} * rect.height / height;
+    const std::int64_t y1 = rect.y + std::int64_t{top + rows} * rect.height / height;
+    if (y1 > y0) {
+      DrawDib(
+          dc,
+          {rect.x, static_cast<std::int32_t>(y0), rect.width, static_cast<std::int32_t>(y1 - y0)},
+          width, rows, 32, true, blended_.data());
+    }
+  }
 }
 
 void PictureBoxRenderer::Paint(HDC dc, const RECT& client) {
@@ -190,10 +286,10 @@ void PictureBoxRenderer::Paint(HDC dc, const RECT& client) {
   SetBrushOrgEx(dc, 0, 0, &old_origin);
 
   bool drawn = false;
-  if (player_.joinable()) {
+  {
     std::lock_guard lock(frame_mutex_);
-    if (!frame_.empty()) {
-      DrawBgra(dc, rect, picture.width, picture.height, frame_, background);
+    if (canvas_) {
+      DrawBgra(dc, rect, picture.width, picture.height, canvas_->pixels(), background);
       drawn = true;
     }
   }

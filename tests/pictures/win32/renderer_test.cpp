@@ -66,10 +66,13 @@ TEST(Renderer, UndecodableOrEmptyBytesLeaveTheBackground) {
   Paint(renderer, canvas);
   EXPECT_EQ(canvas.At(1, 1), kBackground);
 
-  Bytes sixteen = PlainBmp(4, 4, {255, 0, 0});
-  sixteen[28] = 16;  // 16 bits a pixel
-  renderer.SetPicture(sixteen);
+  Bytes compressed = PlainBmp(4, 4, {255, 0, 0});
+  compressed[30] = 4;  // a JPEG inside the bitmap
+  renderer.SetPicture(compressed);
   EXPECT_FALSE(renderer.HasPicture());
+  EXPECT_EQ(renderer.failure(), DecodeFailure::kUnsupportedCompression);
+  renderer.SetPicture(PlainBmp(4, 4, {255, 0, 0}));
+  EXPECT_EQ(renderer.failure(), DecodeFailure::kNone);
 }
 
 TEST(Renderer, BmpAtItsOwnSizeFromTheTopLeft) {
@@ -222,6 +225,50 @@ TEST(Renderer, GifStillShowsTheFirstFrame) {
   GdiCanvas canvas(4, 4);
   Paint(renderer, canvas);
   EXPECT_EQ(canvas.At(2, 2), RGB(255, 0, 0));
+}
+
+// A GIF whose second frame, of disposal 2, covers `saved` x `saved` pixels of a `side` x `side`
+// screen.
+Bytes LargeGif(int side, int saved) {
+  fixtures::GifInput input{side, side, {{0, 0, 0}, {255, 0, 0}}};
+  fixtures::GifFrameInput first{0, 0, 2, 2, Bytes(4, 1)};
+  fixtures::GifFrameInput second{0, 0, saved, saved,
+                                 Bytes(static_cast<std::size_t>(saved) * saved, 1)};
+  second.graphic_control = true;
+  second.disposal = 2;
+  input.frames = {first, second};
+  return fixtures::EncodeGif(input);
+}
+
+TEST(Renderer, AnimationHoldsItsScreenAndOneSavedAreaOnly) {
+  const Bytes gif = LargeGif(1000, 500);
+  const std::size_t screen = 1000 * 1000 * 4, saved = 500 * 500 * 4;
+  PictureBoxRenderer renderer;
+  renderer.SetPicture(gif);
+  EXPECT_EQ(renderer.HeldBytes(), gif.size() + screen);  // the data and the still
+  renderer.SetAnimate(true);
+  ASSERT_TRUE(renderer.Playing());
+  Wait(200);
+  EXPECT_EQ(renderer.HeldBytes(), gif.size() + screen + saved);  // no still, no copy of frames
+  renderer.SetAnimate(false);
+  EXPECT_EQ(renderer.HeldBytes(), gif.size() + screen);
+  GdiCanvas canvas(4, 4);
+  Paint(renderer, canvas);
+  EXPECT_EQ(canvas.At(1, 1), RGB(255, 0, 0));  // the still is back
+}
+
+TEST(Renderer, AnimationOverTheMemoryLimitIsRefused) {
+  // 3500 x 3500 x 4 bytes of screen fit alone; with 3000 x 3000 x 4 saved they do not.
+  const Bytes gif = LargeGif(3500, 3000);
+  PictureBoxRenderer renderer;
+  renderer.SetPicture(gif);
+  EXPECT_TRUE(renderer.HasPicture());
+  renderer.SetAnimate(true);
+  EXPECT_FALSE(renderer.HasPicture());
+  EXPECT_EQ(renderer.failure(), DecodeFailure::kTooLarge);
+  renderer.SetPicture(gif);  // set while animate is on
+  EXPECT_FALSE(renderer.HasPicture());
+  EXPECT_EQ(renderer.HeldBytes(), 0u);
 }
 
 TEST(Renderer, GifDelayZeroPlaysAtFiftyMilliseconds) {
