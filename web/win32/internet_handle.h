@@ -6,18 +6,15 @@
 #include <wininet.h>
 
 #include "runtime/errors/win32/declared_call.h"
-#include "runtime/system/win32/unique_handles.h"
+#include "runtime/platform/unique_handle.h"
 
 namespace lq {
 
-struct DeclaredInternetHandleTraits {
-  using Handle = HINTERNET;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) {
-    CallDeclared<decltype(&::InternetCloseHandle)>(DeclaredFunctionId::kInternetCloseHandle, h);
-  }
-};
+inline BOOL CloseInternetThroughDeclared(HINTERNET handle) {
+  return CallDeclared<decltype(&::InternetCloseHandle)>(DeclaredFunctionId::kInternetCloseHandle,
+                                                        handle);
+}
 
-using InternetHandle = sys::UniqueHandle<DeclaredInternetHandleTraits>;
+using InternetHandle = UniqueHandle<HINTERNET, &CloseInternetThroughDeclared>;
 
 }  // namespace lq
