@@ -143,10 +143,11 @@ class Checker {
     if (streamed_ != nullptr && streamed_->complete() &&
         streamed_->directory_offset() == directory.offset &&
         streamed_->entries() == directory.entries) {
-      const ZipVerdict walk = WalkCentralDirectory(directory, true);
-      if (walk != kNotStreamed) {
-        return failed_ ? ZipVerdict::kUnreadable : walk;
+      // Only a success counts: a failure's verdict is the one the full walk finds first.
+      if (WalkCentralDirectory(directory, true) == ZipVerdict::kArchive && !failed_) {
+        return ZipVerdict::kArchive;
       }
+      failed_ = false;
     }
     const ZipVerdict walk = WalkCentralDirectory(directory, false);
     return failed_ ? ZipVerdict::kUnreadable : walk;
