@@ -1,7 +1,12 @@
 #include "tests/e2e/skin_window_harness.h"
 
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <utility>
+#include <vector>
 
 #include "runtime/system/http_read.h"
 #include "skins/archive_list.h"
@@ -32,9 +37,47 @@ std::string Url(std::string_view path) { return std::string(kHost) + std::string
 }
 
 void ClearFaults() {
-  for (std::string_view prefix : {"/lolbf/pf/", "/lolbf/imgs/"}) {
-    EXPECT_TRUE(SetFault("none", prefix));
+  const HttpReadResult answer = HttpReadWithStatus(Text(Url("/__install/fault?clear=all")));
+  EXPECT_EQ(answer.status, 200) << "the download host did not clear its fault modes";
+}
+
+std::string PathOf(std::string_view gbk_url) {
+  std::string_view path = gbk_url;
+  if (const std::size_t scheme = path.find("://"); scheme != std::string_view::npos) {
+    const std::size_t slash = path.find('/', scheme + 3);
+    path = slash == std::string_view::npos ? std::string_view("/") : path.substr(slash);
   }
+  std::string encoded;
+  for (const char c : Utf8(Wide936(path))) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
+        (byte >= '0' && byte <= '9') ||
+        std::string_view("-._~/").find(c) != std::string_view::npos) {
+      encoded += c;
+    } else {
+      constexpr char kHex[] = "0123456789ABCDEF";
+      encoded += '%';
+      encoded += kHex[byte >> 4];
+      encoded += kHex[byte & 15];
+    }
+  }
+  return encoded;
+}
+
+Connections ConnectionsTo(std::string_view path) {
+  const HttpReadResult answer =
+      HttpReadWithStatus(Text(Url("/__connections?path=" + std::string(path))));
+  const std::string_view body = answer.body.view();
+  Connections found;
+  if (answer.status != 200) return found;
+  for (auto [key, value] : {std::pair{std::string_view("\"seen\": "), &found.seen},
+                            std::pair{std::string_view("\"open\": "), &found.open}}) {
+    const std::size_t at = body.find(key);
+    if (at != std::string_view::npos) {
+      std::from_chars(body.data() + at + key.size(), body.data() + body.size(), *value);
+    }
+  }
+  return found;
 }
 
 std::string Body(std::string_view url) {
@@ -64,6 +107,31 @@ FolderContents ContentsOf(const fs::path& folder) {
   return files;
 }
 
+std::string FolderListing(const fs::path& folder) {
+  std::vector<std::string> lines;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    std::string line = Utf8(fs::relative(entry.path(), folder).wstring());
+    if (entry.is_regular_file()) {
+      const std::string bytes = ReadFileBytes(entry.path());
+      std::uint64_t hash = 14695981039346656037ull;
+      for (const char c : bytes) {
+        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+      }
+      char figures[48];
+      std::snprintf(figures, sizeof figures, "  %zu  %016llx", bytes.size(),
+                    static_cast<unsigned long long>(hash));
+      line += figures;
+    } else {
+      line += "  <folder>";
+    }
+    lines.push_back(std::move(line));
+  }
+  std::sort(lines.begin(), lines.end());
+  std::string listing;
+  for (const std::string& line : lines) listing += line + "\n";
+  return listing;
+}
+
 std::string ListNaming(std::string_view gbk_name) {
   return std::string(ArchiveListContentWithPackage(Text(gbk_name)).view());
 }
@@ -81,7 +149,9 @@ void SkinWindowRoad::SetUp() {
   standin_.emplace(install / L"LolClient.exe");
   const fs::path exe = scratch_.path() / L"LQSkinWindowRoad.exe";
   CopyProgram(exe);
+  BeforeProgramStarts();
   program_.emplace(exe);
+  ProgramStarted();
 
   if (!DiscoversDirectory()) {
     return;

@@ -1,0 +1,229 @@
+// Hosts that misbehave the way real ones do: a connection accepted and never answered, a trickle
+// of a byte at a time, a Content-Length that lies, half a body and then silence. Whatever the
+// share page, the previews and the packages do, the windows show at once and keep answering,
+// every transfer ends within its bound, a package that cannot come is reported as a failure, and
+// the game folder stays exactly as it was.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/skin_window_harness.h"
+#include "tools/driver/lib/message_boxes.h"
+
+namespace lq::e2e {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::wstring_view kNoticePrefix = L"Moriba  目前版本：V2.2  最新版本：";
+constexpr std::wstring_view kNoticeSuffix = L" 如果您不是最新版本请联系作者更新";
+// The shared item's name on the endpoint's usual share page.
+constexpr std::wstring_view kItemName = L"LOLQuillet V2.3 皮肤合集";
+constexpr std::string_view kSharePath = "/share/latest";
+constexpr wchar_t kDownloadFailed[] = L"载入失败，请稍后再试。";
+// A package download that stalls fails after 30 s; the margin covers a loaded machine.
+constexpr DWORD kStallBoundMs = 30000 + 15000;
+
+std::wstring Notice(std::wstring_view latest) {
+  return std::wstring(kNoticePrefix) + std::wstring(latest) + std::wstring(kNoticeSuffix);
+}
+
+// The endpoint keeps answering these until the program gives up (lie answers and closes).
+bool Held(const char* mode) { return mode != nullptr && std::strncmp(mode, "lie:", 4) != 0; }
+
+struct FaultCase {
+  const char* name;
+  const char* share;                    // the share page's fault; null: none
+  bool share_arrives;                   // the page still comes whole within its deadline
+  std::array<const char*, 3> previews;  // each slot's preview fault; null: none
+  std::array<const char*, 3> packages;  // each slot's package fault; null: slot not loaded
+};
+
+void PrintTo(const FaultCase& c, std::ostream* out) { *out << c.name; }
+
+const FaultCase kCases[] = {
+    // Nothing ends by itself: only the deadlines, the read timeouts and the packages' stall rule
+    // (at most 30 s for the slowest) end these transfers.
+    {"Stalls",
+     "trickle:1000",
+     false,
+     {"silent", "half-silent", "trickle:1000"},
+     {"silent", "half-silent", "trickle:100"}},
+    // Every body is whole but shorter than its length claims.
+    {"LyingLengths",
+     "lie:2147483647",
+     false,
+     {"lie:2147483647", "lie:4000000000", "lie:999999999"},
+     {"lie:2147483647", "lie:4000000000", "lie:999999999"}},
+    {"SilentSharePage", "silent", false, {}, {}},
+    {"HalfSilentSharePage", "half-silent", false, {}, {}},
+    // About 400 bytes at 15 ms each: slow, but within the share page's deadline.
+    {"SlowSharePage", "trickle:15", true, {}, {}},
+};
+
+class NetworkFaults : public SkinWindowRoad, public ::testing::WithParamInterface<FaultCase> {
+ protected:
+  // The folder as an earlier installation left it.
+  void BeforeProgramStarts() override {
+    WriteFileBytes(game() / L"悍警巨魔.zip", "the package installed before");
+    WriteFileBytes(game() / L"ClientZips.txt", ListNaming("悍警巨魔"));
+    before_ = FolderListing(game());
+    const FaultCase& c = GetParam();
+    if (c.share) {
+      ASSERT_TRUE(download_host::SetFault(c.share, kSharePath));
+    }
+    for (int slot = 1; slot <= 3; ++slot) {
+      const SkinRecord& skin = Skin(slot);
+      if (const char* mode = c.previews[slot - 1]) {
+        ASSERT_TRUE(download_host::SetFault(mode, download_host::PathOf(skin.preview_url.view())));
+      }
+      if (const char* mode = c.packages[slot - 1]) {
+        ASSERT_TRUE(download_host::SetFault(mode, download_host::PathOf(skin.package_url.view())));
+      }
+    }
+  }
+
+  // The main window is shown: while the share page was still on its way (or not yet asked for),
+  // with the title of a failed read.
+  void ProgramStarted() override {
+    const FaultCase& c = GetParam();
+    const std::wstring title = program().Text(0);
+    if (Held(c.share)) ExpectStillWaiting(kSharePath, "the share page");
+    EXPECT_EQ(title, Notice(L"")) << "first title \"" << Utf8(title) << "\"";
+  }
+
+  static const SkinRecord& Skin(int slot) { return Champion("时间刺客").skins[slot - 1]; }
+
+  // A window shown "at once" shows while the transfer it started is still running.
+  static void ExpectStillWaiting(std::string_view path, const char* what) {
+    const download_host::Connections seen = download_host::ConnectionsTo(path);
+    EXPECT_TRUE(seen.seen == 0 || seen.open >= 1)
+        << what << ": the window showed only after its transfer ended (" << seen.seen
+        << " requests, " << seen.open << " open)";
+  }
+
+  // Blank: all of the box in the button-face colour.
+  bool BoxBlank(int slot) const {
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    const std::uint32_t blank = GetRValue(face) << 16 | GetGValue(face) << 8 | GetBValue(face);
+    const auto box = Preview(slot);
+    return box && box->DistinctColours() == 1 && box->At(0, 0) == blank;
+  }
+
+  // Answers a failure message for each loaded slot as it comes; the skin window must answer all
+  // the while, and no other message may come.
+  ::testing::AssertionResult AnswerFailures(const std::vector<int>& slots, DWORD ms) {
+    const ULONGLONG until = GetTickCount64() + ms;
+    std::size_t answered = 0;
+    while (answered < slots.size()) {
+      if (GetTickCount64() > until) {
+        return ::testing::AssertionFailure()
+               << answered << " of " << slots.size() << " failure messages within " << ms << " ms";
+      }
+      for (int slot : slots) {
+        if (Caption(slot) == L"<no answer>") {
+          return ::testing::AssertionFailure() << "the skin window stopped answering";
+        }
+      }
+      const auto boxes = driver::OpenMessageBoxes(program().process());
+      if (boxes.empty()) {
+        Sleep(100);
+        continue;
+      }
+      if (boxes.front().text != kDownloadFailed) {
+        return ::testing::AssertionFailure() << "message \"" << Utf8(boxes.front().text) << "\"";
+      }
+      if (!program().AnswerMessage(kDownloadFailed)) {
+        return ::testing::AssertionFailure() << "cannot answer message " << answered + 1;
+      }
+      ++answered;
+    }
+    return ::testing::AssertionSuccess();
+  }
+
+  std::string before_;
+};
+
+TEST_P(NetworkFaults, WindowsAnswerTransfersEndFolderStays) {
+  const FaultCase& c = GetParam();
+  std::vector<std::string> faulted;  // paths whose transfers must have ended at the end
+  if (c.share) faulted.emplace_back(kSharePath);
+
+  if (c.share_arrives) {
+    EXPECT_TRUE(WaitUntil([&] { return program().Text(0) == Notice(kItemName); }, 15000))
+        << "title \"" << Utf8(program().Text(0)) << "\"";
+  } else if (!Held(c.share)) {
+    // Answered at once: once the host is done, the title still tells of a failed read.
+    EXPECT_TRUE(WaitUntil([&] {
+      const download_host::Connections seen = download_host::ConnectionsTo(kSharePath);
+      return seen.seen >= 1 && seen.open == 0;
+    }));
+    EXPECT_FALSE(WaitUntil([&] { return program().Text(0) != Notice(L""); }, 1000))
+        << "title \"" << Utf8(program().Text(0)) << "\"";
+  }
+
+  std::vector<int> loaded;
+  for (int slot = 1; slot <= 3; ++slot) {
+    if (c.packages[slot - 1]) loaded.push_back(slot);
+  }
+  const bool any_preview_fault = c.previews[0] || c.previews[1] || c.previews[2];
+  if (!any_preview_fault && loaded.empty()) {
+    // The main window answers: a page change as the user makes it.
+    EXPECT_TRUE(program().SelectPage(3));
+    EXPECT_TRUE(program().Running());
+    EXPECT_EQ(FolderListing(game()), before_);
+    return;
+  }
+
+  ASSERT_TRUE(OpenSkinWindow(Champion("时间刺客")));
+  for (int slot = 1; slot <= 3; ++slot) {
+    const char* mode = c.previews[slot - 1];
+    if (!mode) continue;
+    const std::string path = download_host::PathOf(Skin(slot).preview_url.view());
+    faulted.push_back(path);
+    if (Held(mode)) ExpectStillWaiting(path, "a preview");
+    EXPECT_TRUE(WaitUntil([&] { return BoxBlank(slot); }, 5000)) << "preview box " << slot;
+  }
+
+  for (int slot : loaded) {
+    faulted.push_back(download_host::PathOf(Skin(slot).package_url.view()));
+    ClickLoad(slot);
+  }
+  EXPECT_TRUE(AnswerFailures(loaded, kStallBoundMs));
+  for (int slot : loaded) {
+    EXPECT_TRUE(WaitCaption(slot, L"载入"));
+    EXPECT_TRUE(WaitUntil([&] {
+      return IsWindowEnabled(program().Control(kSkinLoadButtons[slot - 1]));
+    })) << "load button "
+        << slot;
+  }
+  EXPECT_TRUE(SkinWindow() != nullptr) << "the window stays for another try";
+  // A failed preview leaves its box blank.
+  for (int slot = 1; slot <= 3; ++slot) {
+    if (c.previews[slot - 1]) {
+      EXPECT_TRUE(BoxBlank(slot)) << "preview box " << slot;
+    }
+  }
+  EXPECT_EQ(FolderListing(game()), before_);
+
+  // By now every deadline has passed: the program has let go of every transfer.
+  for (const std::string& path : faulted) {
+    download_host::Connections seen;
+    EXPECT_TRUE(WaitUntil([&] {
+      seen = download_host::ConnectionsTo(path);
+      return seen.seen >= 1 && seen.open == 0;
+    })) << path
+        << ": " << seen.seen << " requests, " << seen.open << " still open";
+  }
+  EXPECT_TRUE(program().Running());
+  EXPECT_TRUE(program().NoMessageFor(300));
+}
+
+INSTANTIATE_TEST_SUITE_P(Hosts, NetworkFaults, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace lq::e2e
