@@ -3,11 +3,16 @@
 #include <utility>
 
 #include "runtime/errors/runtime_error.h"
+#include "runtime/forms/gui_queue.h"
 
 namespace lq {
 namespace {
 ShellSystem* installed = nullptr;
 }  // namespace
+
+void ShellSystem::RunInBackground(std::function<void()> work) {
+  StartWorkerThread(std::move(work));
+}
 
 ShellSystem& Shell() {
   if (installed == nullptr) ReportRuntimeError("shell system not installed");

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "runtime/commands/values.h"
@@ -43,8 +44,11 @@ class ShellSystem {
   virtual void ShowPopupMenu(WindowId window, UnitId entry) = 0;
   // LoadWindow without a parent; a modal load returns when the window is gone.
   virtual bool LoadWindow(WindowId window, bool modal) = 0;
-  // HttpRequest with the URL alone: the response body, or empty when no response came.
+  // HttpRequest with the URL alone, within the share page's bounds: the response body, or empty
+  // when no response came in time. Blocks the calling thread (never call it on the GUI thread).
   virtual ByteSet FetchPage(const Text& /*url*/) { return ByteSet(); }
+  // Runs `work` on a thread of its own and returns at once (nothing when no thread can start).
+  virtual void RunInBackground(std::function<void()> work);
 };
 
 // The installed implementation; the program ends with a runtime error report if none is.

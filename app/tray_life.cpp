@@ -35,10 +35,11 @@ void ShowIn(WindowPosition position) {
 }  // namespace
 
 void MainWindowCreated() {
-  // The share page first: a second copy notices the first only after its request has finished.
-  const Text latestVersion = FetchLatestVersionText();
   Shell().GuardSingleInstance(Shell().OwnExecutableName());
-  ShowVersionNotice(latestVersion);
+  // The window shows without waiting for the share page: the title has the form of a failed read
+  // until the page arrives.
+  ShowVersionNotice(Text());
+  StartVersionCheck();
   WriteLogicalProperty(kMainWindowId, kTrayMenuEntry, kMenuVisible, false);
   SetTray();
 }

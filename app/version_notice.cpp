@@ -1,9 +1,12 @@
 #include "app/version_notice.h"
 
+#include <utility>
+
 #include "app/main_window.h"
 #include "app/shell_system.h"
 #include "runtime/commands/conversions.h"
 #include "runtime/commands/text_commands.h"
+#include "runtime/forms/gui_queue.h"
 #include "runtime/forms/unit_properties.h"
 #include "web/code_pages.h"
 #include "web/text_markers.h"
@@ -18,6 +21,15 @@ Text LatestVersionFromPage(const ByteSet& page) {
 
 Text FetchLatestVersionText() {
   return LatestVersionFromPage(Shell().FetchPage(Text(LQ_SHARE_LISTING_ADDRESS)));
+}
+
+void StartVersionCheck() {
+  Shell().RunInBackground([] {
+    Text latest = FetchLatestVersionText();
+    PostToGuiThread([latest = std::move(latest)] {
+      if (IsWindowLoaded(kMainWindowId)) ShowVersionNotice(latest);
+    });
+  });
 }
 
 Text VersionNotice(const Text& latestVersion) {

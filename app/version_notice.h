@@ -13,9 +13,14 @@ inline constexpr const char* kShareTitleStart = "<title>";
 inline constexpr const char* kShareTitleSuffix = "_免费高速下载|百度云 网盘-分享无限制</title>";
 
 // The latest version's name from the share page (LQ_SHARE_LISTING_ADDRESS), exactly as found; empty
-// when the page cannot be fetched or holds no title of the expected form. Blocks the calling thread
-// while it fetches.
+// when the page cannot be fetched in time or holds no title of the expected form. Blocks the
+// calling thread while it fetches.
 Text FetchLatestVersionText();
+
+// Reads the share page on a worker thread and returns at once. When the page has been read, the
+// GUI thread writes the notice with its latest version into the main window's title, unless the
+// window is no longer loaded by then.
+void StartVersionCheck();
 
 // The text between "<title>" and the title suffix of a share page in UTF-8, exactly as found;
 // empty when either marker is missing.

@@ -1,20 +1,22 @@
 #include "skins/skin_window_actions.h"
 
+#include <algorithm>
 #include <atomic>
+#include <deque>
+#include <mutex>
+#include <set>
 #include <utility>
 
-#include "runtime/forms/forms_registry.h"
+#include "runtime/forms/gui_queue.h"
 #include "runtime/forms/property_table.h"
 #include "runtime/forms/unit_properties.h"
 #include "skins/skin_slots.h"
 #include "skins/skin_window.h"
 
 #ifdef _WIN32
-#include <system_error>
-#include <thread>
-
 #include "runtime/forms/win32/window_commands.h"
 #include "runtime/system/http_read.h"
+#include "runtime/system/http_transfer.h"
 #include "runtime/system/message_box.h"
 #endif
 
@@ -26,35 +28,54 @@ constexpr int kHttpOk = 200;
 std::atomic<GameDirectoryReader> g_game_directory{nullptr};
 std::atomic<SkinWindowServices*> g_services{nullptr};
 
-// Which opening of the skin window is the current one: counted by its created event, read and
-// written on the GUI thread only.
-std::uint64_t g_window_instance = 0;
+// Which opening of the skin window is the current one: advanced by its created event on the GUI
+// thread, read by the preview fetchers to drop work for an opening that is over.
+std::atomic<std::uint64_t> g_opening{0};
+
+// The packages whose installation runs, by URL. GUI thread only.
+std::set<std::string> g_installing;
+
+// Previews waiting for a fetcher, and how many fetchers run.
+struct PreviewFetch {
+  std::uint64_t opening = 0;
+  int slot = 0;
+  Text url;
+};
+struct PreviewFetches {
+  std::mutex mutex;
+  std::deque<PreviewFetch> waiting;
+  int fetchers = 0;
+};
+PreviewFetches& Fetches() {
+  static PreviewFetches fetches;
+  return fetches;
+}
 
 #ifdef _WIN32
 class PlatformServices final : public SkinWindowServices {
  public:
   ByteSet FetchPreview(const Text& url) override {
-    HttpReadResult result = HttpReadWithStatus(url);
-    return result.status == kHttpOk ? std::move(result.body) : ByteSet();
+    HttpReadResult result = HttpReadWithStatus(url, kPreviewLimits);
+    // Past its deadline or its cap a preview fails as a whole: its box stays blank.
+    const bool bounded =
+        result.end != TransferEnd::kTimedOut && result.end != TransferEnd::kTooLarge;
+    return result.status == kHttpOk && bounded ? std::move(result.body) : ByteSet();
+  }
+
+  bool RunInBackground(std::function<void()> work) override {
+    return StartWorkerThread(std::move(work));
   }
 
   void StartInstallation(InstallationInputs inputs,
                          std::unique_ptr<InstallationView> view) override {
-    try {
-      std::thread([inputs = std::move(inputs), view = std::move(view)] {
-        // Nothing may leave the thread's start routine.
-        try {
-          RunInstallation(inputs, *view);
-        } catch (...) {
-          try {
-            view->SetCaption(kIdleCaption);
-          } catch (...) {
-          }
-        }
-      }).detach();
-    } catch (const std::system_error&) {
-      // No thread could be started: the click has no effect.
-    }
+    std::shared_ptr<InstallationView> shared_view = std::move(view);
+    StartWorkerThread([inputs = std::move(inputs), view = std::move(shared_view)] {
+      try {
+        RunInstallation(inputs, *view);
+      } catch (...) {
+        view->SetCaption(kIdleCaption);
+      }
+    });
   }
 
   void ShowMessage(std::string_view gbk_message) override { ShowMessageBox(Text(gbk_message), 0); }
@@ -75,13 +96,101 @@ SkinWindowServices* Services() {
 #endif
 }
 
+// Whether `opening` is the skin window that is loaded now. GUI thread.
+bool IsCurrentOpening(std::uint64_t opening) {
+  return IsWindowLoaded(kSkinWindowId) && g_opening.load() == opening;
+}
+
+// Disables the load buttons whose slot's package is being installed and enables the others.
+// GUI thread.
+void RefreshLoadButtons() {
+  if (!IsWindowLoaded(kSkinWindowId)) {
+    return;
+  }
+  for (int slot = 1; slot <= kSkinSlotCount; ++slot) {
+    const bool busy = g_installing.contains(ProgramSkinSlot(slot).Read()->package_url.str());
+    if (ReadLogicalProperty(kSkinWindowId, LoadButtonOfSlot(slot), kPropDisabled) != busy) {
+      WriteLogicalProperty(kSkinWindowId, LoadButtonOfSlot(slot), kPropDisabled, busy);
+    }
+  }
+}
+
+// A fetcher's thread: fetches waiting previews until none is left. A preview of an opening that
+// is over is dropped unfetched; a fetched one goes to the GUI thread, which writes it into box k
+// of the opening that asked for it, if that opening is still the loaded window.
+void RunPreviewFetcher(SkinWindowServices& services) {
+  PreviewFetches& fetches = Fetches();
+  // The count goes down under the same lock that found nothing waiting, so a preview queued
+  // meanwhile either is seen here or starts a fetcher of its own. Only an exception leaves
+  // otherwise.
+  bool counted_out = false;
+  struct Leaving {
+    PreviewFetches& fetches;
+    const bool& counted_out;
+    ~Leaving() {
+      if (!counted_out) {
+        std::lock_guard lock(fetches.mutex);
+        --fetches.fetchers;
+      }
+    }
+  } leaving{fetches, counted_out};
+  for (;;) {
+    PreviewFetch next;
+    {
+      std::lock_guard lock(fetches.mutex);
+      if (fetches.waiting.empty()) {
+        --fetches.fetchers;
+        counted_out = true;
+        return;
+      }
+      next = std::move(fetches.waiting.front());
+      fetches.waiting.pop_front();
+    }
+    if (next.opening != g_opening.load()) {
+      continue;
+    }
+    ByteSet preview = services.FetchPreview(next.url);
+    PostToGuiThread([opening = next.opening, slot = next.slot, preview = std::move(preview)] {
+      if (IsCurrentOpening(opening)) {
+        WriteBytesProperty(kSkinWindowId, PreviewBoxOfSlot(slot), kPicPicture, preview);
+      }
+    });
+  }
+}
+
+void QueuePreviews(SkinWindowServices& services, std::uint64_t opening) {
+  PreviewFetches& fetches = Fetches();
+  int starting = 0;
+  {
+    std::lock_guard lock(fetches.mutex);
+    fetches.waiting.clear();  // an earlier opening's, not fetched yet
+    for (int slot = 1; slot <= kSkinSlotCount; ++slot) {
+      fetches.waiting.push_back({opening, slot, ProgramSkinSlot(slot).Read()->preview_url});
+    }
+    starting = std::min(kPreviewFetchers - fetches.fetchers, kSkinSlotCount);
+    fetches.fetchers += starting;
+  }
+  for (int i = 0; i < starting; ++i) {
+    if (!services.RunInBackground([&services] { RunPreviewFetcher(services); })) {
+      std::lock_guard lock(fetches.mutex);
+      --fetches.fetchers;
+    }
+  }
+}
+
 void StartSlotInstallation(int slot) {
   SkinWindowServices* services = Services();
   if (services == nullptr) {
     return;
   }
-  services->StartInstallation(TakeInstallationInputs(slot),
-                              std::make_unique<SkinWindowInstallationView>(slot));
+  InstallationInputs inputs = TakeInstallationInputs(slot);
+  std::string package_url = inputs.package_url.str();
+  if (!g_installing.insert(package_url).second) {
+    return;  // a click that came before its button was disabled
+  }
+  RefreshLoadButtons();
+  services->StartInstallation(std::move(inputs), std::make_unique<SkinWindowInstallationView>(
+                                                     slot, std::move(package_url)));
 }
 
 }  // namespace
@@ -126,15 +235,12 @@ InstallationInputs TakeInstallationInputs(int slot) {
 }
 
 void SkinWindowCreated() {
-  ++g_window_instance;
-  SkinWindowServices* services = Services();
-  for (int slot = 1; slot <= kSkinSlotCount; ++slot) {
-    const std::shared_ptr<const SkinRecord> record = ProgramSkinSlot(slot).Read();
-    const ByteSet preview = services ? services->FetchPreview(record->preview_url) : ByteSet();
-    if (!IsWindowLoaded(kSkinWindowId)) {
-      return;
-    }
-    WriteBytesProperty(kSkinWindowId, PreviewBoxOfSlot(slot), kPicPicture, preview);
+  const std::uint64_t opening = ++g_opening;
+  if (!g_installing.empty()) {
+    RefreshLoadButtons();
+  }
+  if (SkinWindowServices* services = Services()) {
+    QueuePreviews(*services, opening);
   }
 }
 
@@ -144,13 +250,20 @@ void LoadButton3Clicked() { StartSlotInstallation(3); }
 
 // ---- SkinWindowInstallationView --------------------------------------------------------------
 
-SkinWindowInstallationView::SkinWindowInstallationView(int slot)
-    : slot_(slot), window_instance_(g_window_instance) {}
+SkinWindowInstallationView::SkinWindowInstallationView(int slot, std::string package_url)
+    : slot_(slot), opening_(g_opening.load()), package_url_(std::move(package_url)) {}
+
+SkinWindowInstallationView::~SkinWindowInstallationView() {
+  PostToGuiThread([package_url = std::move(package_url_)] {
+    g_installing.erase(package_url);
+    RefreshLoadButtons();
+  });
+}
 
 void SkinWindowInstallationView::SetCaption(std::string_view gbk_caption) {
-  OnGuiThread([&] {
-    if (IsWindowLoaded(kSkinWindowId) && g_window_instance == window_instance_) {
-      WriteTextProperty(kSkinWindowId, LoadButtonOfSlot(slot_), kButtonCaption, Text(gbk_caption));
+  PostToGuiThread([slot = slot_, opening = opening_, caption = Text(gbk_caption)] {
+    if (IsCurrentOpening(opening)) {
+      WriteTextProperty(kSkinWindowId, LoadButtonOfSlot(slot), kButtonCaption, caption);
     }
   });
 }
@@ -162,8 +275,8 @@ void SkinWindowInstallationView::ShowMessage(std::string_view gbk_message) {
 }
 
 void SkinWindowInstallationView::CloseWindow() {
-  OnGuiThread([&] {
-    if (IsWindowLoaded(kSkinWindowId) && g_window_instance == window_instance_) {
+  PostToGuiThread([opening = opening_] {
+    if (IsCurrentOpening(opening)) {
       if (SkinWindowServices* services = Services()) {
         services->CloseSkinWindow();
       }

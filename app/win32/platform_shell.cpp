@@ -5,6 +5,7 @@
 #include "runtime/forms/win32/window_commands.h"
 #include "runtime/system/file_write.h"
 #include "runtime/system/folder_paths.h"
+#include "runtime/system/http_transfer.h"
 #include "runtime/system/message_box.h"
 #include "runtime/system/process_list.h"
 #include "web/http_request.h"
@@ -31,7 +32,10 @@ bool PlatformShell::OpenCommonDialog(WindowId window, UnitId dialog) {
   return lq::OpenCommonDialog(window, dialog);
 }
 
-ByteSet PlatformShell::FetchPage(const Text& url) { return HttpRequest(url); }
+ByteSet PlatformShell::FetchPage(const Text& url) {
+  return HttpRequest(url, 0, {}, nullptr, nullptr, nullptr, nullptr, false, nullptr, {},
+                     kSharePageLimits);
+}
 
 bool PlatformShell::WriteBytesToFile(const Text& fileName, const ByteSet& bytes) {
   return lq::WriteBytesToFile(fileName, bytes);

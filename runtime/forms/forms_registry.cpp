@@ -1,9 +1,7 @@
 #include "runtime/forms/forms_registry.h"
 
-#include <atomic>
 #include <vector>
 
-#include "runtime/errors/program_end.h"
 #include "runtime/errors/runtime_error.h"
 #include "runtime/forms/forms_messages.h"
 #include "runtime/forms/template_check.h"
@@ -15,8 +13,6 @@ std::vector<WindowRecord>& Records() {
   static std::vector<WindowRecord> records;
   return records;
 }
-
-std::atomic<GuiInvoker> g_invoker{nullptr};
 
 }  // namespace
 
@@ -38,17 +34,6 @@ WindowRecord* FindWindowRecord(WindowId id) {
 }
 
 std::span<WindowRecord> WindowRecords() { return Records(); }
-
-void SetGuiInvoker(GuiInvoker invoker) { g_invoker = invoker; }
-
-void InvokeOnGuiThread(void (*run)(void* context), void* context) {
-  GuiInvoker invoker = g_invoker.load();
-  if (invoker && !IsGuiThread()) {
-    invoker(run, context);
-  } else {
-    run(context);
-  }
-}
 
 void FormsFatal(std::string_view gbkMessage) { ReportRuntimeError(gbkMessage, 0); }
 

@@ -4,8 +4,8 @@
 
 #include <span>
 #include <string_view>
-#include <type_traits>
 
+#include "runtime/forms/gui_queue.h"
 #include "runtime/forms/property_value.h"
 #include "runtime/forms/window_model.h"
 #include "runtime/forms/window_template.h"
@@ -41,18 +41,6 @@ void ForgetWindowTemplates();
 
 WindowRecord* FindWindowRecord(WindowId id);
 std::span<WindowRecord> WindowRecords();
-
-// Work that must run on the GUI thread. The platform installs an invoker that carries a call
-// from another thread over to the GUI thread and waits for it; without one, or on the GUI thread
-// itself (lq::IsGuiThread), the call runs at once.
-using GuiInvoker = void (*)(void (*run)(void* context), void* context);
-void SetGuiInvoker(GuiInvoker invoker);
-void InvokeOnGuiThread(void (*run)(void* context), void* context);
-
-template <class F>
-void OnGuiThread(F&& f) {
-  InvokeOnGuiThread([](void* c) { (*static_cast<std::remove_reference_t<F>*>(c))(); }, &f);
-}
 
 // The fatal report of a window-model message (forms_messages.h). Never returns.
 [[noreturn]] void FormsFatal(std::string_view gbkMessage);

@@ -84,6 +84,22 @@ bool FakeShell::LoadWindow(WindowId window, bool modal) {
   return true;
 }
 
+ByteSet FakeShell::FetchPage(const Text& url) {
+  calls.push_back("fetch " + url.str());
+  return share_page;
+}
+
+void FakeShell::RunInBackground(std::function<void()> work) {
+  calls.push_back("background");
+  background.push_back(std::move(work));
+}
+
+void FakeShell::RunBackgroundWork() {
+  std::vector<std::function<void()>> work;
+  work.swap(background);
+  for (auto& w : work) w();
+}
+
 void FakeShell::AddProcess(std::uint32_t id, const char* exeName, const char* path) {
   ProcessRecord r;
   r.process_id = id;

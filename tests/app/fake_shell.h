@@ -55,6 +55,11 @@ class FakeShell final : public ShellSystem {
   void SetTrayIcon(WindowId window, const ByteSet& icon, const Text& tip) override;
   void ShowPopupMenu(WindowId window, UnitId entry) override;
   bool LoadWindow(WindowId window, bool modal) override;
+  ByteSet FetchPage(const Text& url) override;
+  // Kept in `background` until the test runs it.
+  void RunInBackground(std::function<void()> work) override;
+  // Runs the work kept so far, in order, on the calling thread.
+  void RunBackgroundWork();
 
   // Adds a process; `path` is what its module snapshot gives.
   void AddProcess(std::uint32_t id, const char* exeName, const char* path);
@@ -71,6 +76,9 @@ class FakeShell final : public ShellSystem {
   std::vector<ByteSet> written;
   // Run inside LoadWindow (the modal window's life).
   std::function<void()> during_load;
+  // What FetchPage answers.
+  ByteSet share_page;
+  std::vector<std::function<void()>> background;
 
  private:
   ShellSystem* previous_;
@@ -82,6 +90,8 @@ class LoadedProgram {
   LoadedProgram();
   ~LoadedProgram();
   StoredWindow& main() { return *main_; }
+  // The main window is gone (as at the program's end).
+  void UnloadMain() { main_.reset(); }
 
  private:
   std::unique_ptr<StoredWindow> main_;

@@ -10,6 +10,7 @@
 #include "app/shell_handlers.h"
 #include "runtime/errors/program_end.h"
 #include "runtime/forms/events.h"
+#include "runtime/forms/gui_queue.h"
 #include "runtime/forms/unit_properties.h"
 #include "skins/archive_list.h"
 #include "skins/skin_slots.h"
@@ -29,8 +30,12 @@ constexpr const char* kClientPath = "D:\\Games\\英雄联盟\\Air\\LolClient.exe
 class ShellHandlers : public ::testing::Test {
  protected:
   void SetUp() override { ResetProgramValues(); }
-  void TearDown() override { ResetProgramValues(); }
+  void TearDown() override {
+    DropGuiJobs();
+    ResetProgramValues();
+  }
 
+  Text Title() { return ReadTextProperty(kMainWindowId, kOwnUnit, kWindowTitle); }
   Text Field() { return ReadTextProperty(kMainWindowId, kDirectoryEdit, kEditContent); }
   void SetField(const char* text) {
     WriteTextProperty(kMainWindowId, kDirectoryEdit, kEditContent, Text(text));
@@ -161,13 +166,33 @@ TEST_F(ShellHandlers, AFailedRepairSaysSo) {
 
 // ---- The window's life ----
 
-TEST_F(ShellHandlers, CreatedGuardsThenTitlesHidesTheMenuAndAddsTheTrayIcon) {
+// The share page as it arrives, in UTF-8.
+constexpr char8_t kSharePage[] = u8"<html><title>V3.1_免费高速下载|百度云 网盘-分享无限制</title>";
+
+TEST_F(ShellHandlers, CreatedShowsTheWindowWithoutThePageAndTitlesItWhenThePageArrives) {
+  shell.share_page = ByteSet(kSharePage, sizeof kSharePage - 1);
   RaiseEvent(kMainWindowId, kOwnUnit, kEventCreated);
-  EXPECT_THAT(shell.calls, ElementsAre("own name", "guard LOLQuillet.exe", "tray"));
-  EXPECT_EQ(ReadTextProperty(kMainWindowId, kOwnUnit, kWindowTitle),
-            Text("Moriba  目前版本：V2.2  最新版本： 如果您不是最新版本请联系作者更新"));
+  // The guard keeps its place; the page is read in the background.
+  EXPECT_THAT(shell.calls, ElementsAre("own name", "guard LOLQuillet.exe", "background", "tray"));
+  EXPECT_EQ(Title(), Text("Moriba  目前版本：V2.2  最新版本： 如果您不是最新版本请联系作者更新"));
   EXPECT_FALSE(ReadLogicalProperty(kMainWindowId, kTrayMenuEntry, kMenuVisible));
   EXPECT_TRUE(ReadLogicalProperty(kMainWindowId, kShowMenuItem, kMenuVisible));
+
+  shell.RunBackgroundWork();
+  EXPECT_EQ(shell.calls.back(), std::string("fetch ") + LQ_SHARE_LISTING_ADDRESS);
+  EXPECT_EQ(Title(), Text("Moriba  目前版本：V2.2  最新版本： 如果您不是最新版本请联系作者更新"));
+  EXPECT_EQ(RunGuiJobs(), 1u);  // the GUI thread takes the page's version
+  EXPECT_EQ(Title(),
+            Text("Moriba  目前版本：V2.2  最新版本：V3.1 如果您不是最新版本请联系作者更新"));
+}
+
+TEST_F(ShellHandlers, APageThatArrivesAfterTheWindowIsGoneChangesNothing) {
+  shell.share_page = ByteSet(kSharePage, sizeof kSharePage - 1);
+  RaiseEvent(kMainWindowId, kOwnUnit, kEventCreated);
+  shell.RunBackgroundWork();
+  program.UnloadMain();
+  EXPECT_EQ(RunGuiJobs(), 1u);  // neither a fatal "window not loaded" nor a write
+  EXPECT_FALSE(IsWindowLoaded(kMainWindowId));
 }
 
 TEST_F(ShellHandlers, MayCloseHidesToTheTrayAndRefuses) {

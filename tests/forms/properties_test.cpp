@@ -183,26 +183,29 @@ TEST_F(Properties, FontFields) {
   EXPECT_EQ(ReadUnitProperty(kMainId, test::kPage0Edit, kEditFont).AsFont(), font);
 }
 
-// Calls from another thread are carried over by the platform's invoker.
-std::atomic<int> g_invoked{0};
-void CountingInvoker(void (*run)(void*), void* context) {
-  ++g_invoked;
-  run(context);
-}
+// A write from another thread waits in the GUI queue until the GUI thread runs it.
+std::atomic<int> g_wakes{0};
+void CountWake() { ++g_wakes; }
 
-TEST_F(Properties, OtherThreadsGoThroughTheGuiInvoker) {
+TEST_F(Properties, OtherThreadsGoThroughTheGuiQueue) {
   Load(kMainId);
   SetGuiThread(std::this_thread::get_id());
-  SetGuiInvoker(&CountingInvoker);
-  g_invoked = 0;
+  g_wakes = 0;
+  SetGuiWaker(&CountWake);
   WriteTextProperty(kMainId, test::kPage0Button, kButtonCaption, Text("一"));
-  EXPECT_EQ(g_invoked, 0);
-  std::thread worker(
-      [] { WriteTextProperty(kMainId, test::kPage0Button, kButtonCaption, Text("二")); });
+  EXPECT_EQ(g_wakes, 0);
+  std::atomic<bool> written{false};
+  std::thread worker([&written] {
+    WriteTextProperty(kMainId, test::kPage0Button, kButtonCaption, Text("二"));
+    written = true;
+  });
+  while (g_wakes == 0) std::this_thread::yield();
+  EXPECT_FALSE(written);
+  EXPECT_EQ(ReadTextProperty(kMainId, test::kPage0Button, kButtonCaption), Text("一"));
+  EXPECT_EQ(RunGuiJobs(), 1u);
   worker.join();
-  EXPECT_EQ(g_invoked, 1);
   EXPECT_EQ(ReadTextProperty(kMainId, test::kPage0Button, kButtonCaption), Text("二"));
-  SetGuiInvoker(nullptr);
+  SetGuiWaker(nullptr);
 }
 
 }  // namespace

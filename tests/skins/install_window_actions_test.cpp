@@ -1,14 +1,17 @@
 // The skin window's handlers on the window model, with a recording stand-in for the platform:
-// previews into the picture boxes in slot order, clicks that start installations with copied
-// inputs, and installations that leave a window alone once it is gone.
+// previews fetched in the background, each into its own box of the opening that asked for it;
+// clicks that start installations with copied inputs and disable their buttons until they end;
+// installations that leave a window alone once it is gone.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "runtime/forms/forms_registry.h"
+#include "runtime/forms/gui_queue.h"
 #include "runtime/forms/property_table.h"
 #include "runtime/forms/unit_properties.h"
 #include "runtime/forms/window_template.h"
@@ -40,6 +43,7 @@ class RecordingServices final : public SkinWindowServices {
  public:
   ByteSet FetchPreview(const Text& url) override {
     fetched.push_back(std::string(url.view()));
+    if (during_fetch) during_fetch(fetched.size());
     if (url.empty() || std::string(url.view()).find("broken") != std::string::npos) {
       return ByteSet();
     }
@@ -49,6 +53,10 @@ class RecordingServices final : public SkinWindowServices {
                          std::unique_ptr<InstallationView> view) override {
     started.push_back({std::move(inputs), std::move(view)});
   }
+  bool RunInBackground(std::function<void()> work) override {
+    background.push_back(std::move(work));
+    return true;
+  }
   void ShowMessage(std::string_view message) override { messages.emplace_back(message); }
   void CloseSkinWindow() override { ++closes; }
 
@@ -57,6 +65,9 @@ class RecordingServices final : public SkinWindowServices {
     std::unique_ptr<InstallationView> view;
   };
   std::vector<std::string> fetched;
+  // Called inside the n-th fetch (from 1).
+  std::function<void(std::size_t)> during_fetch;
+  std::vector<std::function<void()>> background;
   std::vector<Started> started;
   std::vector<std::string> messages;
   int closes = 0;
@@ -76,6 +87,9 @@ class SkinWindowActions : public ::testing::Test {
   }
   void TearDown() override {
     window_.reset();
+    RunFetchers();
+    services_.started.clear();  // the installations end
+    RunGuiJobs();
     SetSkinWindowServices(previous_);
     SetGameDirectoryReader(nullptr);
     EmptySkinSlots();
@@ -88,6 +102,23 @@ class SkinWindowActions : public ::testing::Test {
     SkinWindowCreated();
   }
   void Close() { window_.reset(); }
+  // The fetcher threads started so far run, one after another, on this thread.
+  void RunNextFetcher() {
+    std::function<void()> fetcher = std::move(services_.background.front());
+    services_.background.erase(services_.background.begin());
+    fetcher();
+  }
+  void RunFetchers() {
+    while (!services_.background.empty()) RunNextFetcher();
+  }
+  // The previews are fetched and reach the GUI thread.
+  void FetchAndDeliver() {
+    RunFetchers();
+    RunGuiJobs();
+  }
+  bool Disabled(int slot) {
+    return ReadLogicalProperty(kSkinWindowId, LoadButtonOfSlot(slot), kPropDisabled);
+  }
 
   std::string Picture(int slot) {
     return std::string(
@@ -117,6 +148,11 @@ TEST_F(SkinWindowActions, PreviewsAreFetchedInSlotOrderIntoTheirBoxes) {
   const ChampionEntry& ekko = Champion("时间刺客");
   FillSkinSlots(ekko);
   Open();
+  // The window is there at once, its boxes empty; at most three fetchers run.
+  EXPECT_TRUE(services_.fetched.empty());
+  EXPECT_EQ(services_.background.size(), 3u);
+  EXPECT_EQ(Picture(1), "");
+  FetchAndDeliver();
   ASSERT_EQ(services_.fetched.size(), 3u);
   for (int slot = 1; slot <= 3; ++slot) {
     const std::string url(ekko.skins[slot - 1].preview_url.view());
@@ -130,6 +166,7 @@ TEST_F(SkinWindowActions, PreviewsAreFetchedInSlotOrderIntoTheirBoxes) {
 TEST_F(SkinWindowActions, SameSkinInAllSlotsIsFetchedAndShownThreeTimes) {
   FillSkinSlots(Champion("巨魔之王"));
   Open();
+  FetchAndDeliver();
   ASSERT_EQ(services_.fetched.size(), 3u);
   EXPECT_EQ(services_.fetched[0], services_.fetched[1]);
   EXPECT_EQ(services_.fetched[1], services_.fetched[2]);
@@ -142,11 +179,57 @@ TEST_F(SkinWindowActions, FailedFetchesAndEmptySlotsLeaveBoxesBlank) {
   ProgramSkinSlot(1).Publish({Text("甲"), Text("http://h/lolbf/imgs/a.jpg"), Text("p")});
   ProgramSkinSlot(2).Publish({Text("乙"), Text("http://h/lolbf/imgs/broken.jpg"), Text("p")});
   Open();  // slot 3 stays empty
+  FetchAndDeliver();
   EXPECT_EQ(services_.fetched, (std::vector<std::string>{"http://h/lolbf/imgs/a.jpg",
                                                          "http://h/lolbf/imgs/broken.jpg", ""}));
   EXPECT_EQ(Picture(1), "picture of http://h/lolbf/imgs/a.jpg");
   EXPECT_EQ(Picture(2), "");
   EXPECT_EQ(Picture(3), "");
+}
+
+TEST_F(SkinWindowActions, RepliesReachOnlyTheirOwnBoxOfTheOpeningThatAskedForThem) {
+  const ChampionEntry& ekko = Champion("时间刺客");
+  const ChampionEntry& sejuani = Champion("凛冬之怒");
+  auto picture_of = [](const ChampionEntry& c, int slot) {
+    return "picture of " + std::string(c.skins[slot - 1].preview_url.view());
+  };
+
+  // Replies that come back out of order: slot 1's fetcher is overtaken by a second fetcher,
+  // which takes slots 2 and 3.
+  FillSkinSlots(ekko);
+  Open();
+  services_.during_fetch = [this](std::size_t n) {
+    if (n == 1) RunNextFetcher();
+  };
+  FetchAndDeliver();
+  services_.during_fetch = nullptr;
+  for (int slot = 1; slot <= 3; ++slot) EXPECT_EQ(Picture(slot), picture_of(ekko, slot));
+
+  // Replies for a window that was closed, then opened again for another champion, are dropped.
+  Close();
+  Open();
+  RunFetchers();  // ekko's previews fetched for the second opening, not delivered yet
+  Close();
+  FillSkinSlots(sejuani);
+  Open();
+  RunGuiJobs();
+  for (int slot = 1; slot <= 3; ++slot) EXPECT_EQ(Picture(slot), "");
+  FetchAndDeliver();
+  for (int slot = 1; slot <= 3; ++slot) EXPECT_EQ(Picture(slot), picture_of(sejuani, slot));
+
+  // Previews still waiting for a fetcher when their window goes are never fetched.
+  services_.fetched.clear();
+  Close();
+  FillSkinSlots(ekko);
+  Open();  // its fetchers are not run yet
+  Close();
+  FillSkinSlots(sejuani);
+  Open();
+  EXPECT_EQ(services_.background.size(), 3u);  // no more than three fetchers
+  FetchAndDeliver();
+  ASSERT_EQ(services_.fetched.size(), 3u);
+  EXPECT_EQ(services_.fetched[0], std::string(sejuani.skins[0].preview_url.view()));
+  EXPECT_EQ(Picture(3), picture_of(sejuani, 3));
 }
 
 TEST_F(SkinWindowActions, ClickStartsTheSlotsInstallationWithCopies) {
@@ -183,12 +266,16 @@ TEST_F(SkinWindowActions, ViewWritesItsOwnButtonAndClosesItsWindow) {
   LoadButton2Clicked();
   InstallationView& view = *services_.started.at(0).view;
   view.SetCaption("正在下载");
+  EXPECT_EQ(Caption(2), "载入");  // the worker does not wait for the GUI thread
+  RunGuiJobs();
   EXPECT_EQ(Caption(1), "载入");
   EXPECT_EQ(Caption(2), "正在下载");
   EXPECT_EQ(Caption(3), "载入");
   view.ShowMessage("载入成功");
   EXPECT_EQ(services_.messages, (std::vector<std::string>{"载入成功"}));
   view.CloseWindow();
+  EXPECT_EQ(services_.closes, 0);
+  RunGuiJobs();
   EXPECT_EQ(services_.closes, 1);
 }
 
@@ -201,6 +288,7 @@ TEST_F(SkinWindowActions, ViewLeavesAWindowThatIsGoneAlone) {
   // Neither a fatal "window not loaded" nor a close of nothing.
   view.SetCaption("正在写入");
   view.CloseWindow();
+  RunGuiJobs();
   EXPECT_EQ(services_.closes, 0);
   // The message still reaches the user.
   view.ShowMessage("载入成功");
@@ -217,15 +305,60 @@ TEST_F(SkinWindowActions, ViewLeavesALaterOpeningAlone) {
   InstallationView& old_view = *services_.started.at(0).view;
   old_view.SetCaption("正在写入");
   old_view.CloseWindow();
+  RunGuiJobs();
   EXPECT_EQ(Caption(1), "载入");
   EXPECT_EQ(services_.closes, 0);
 
   LoadButton1Clicked();
   InstallationView& new_view = *services_.started.at(1).view;
   new_view.SetCaption("正在写入");
+  RunGuiJobs();
   EXPECT_EQ(Caption(1), "正在写入");
   new_view.CloseWindow();
+  RunGuiJobs();
   EXPECT_EQ(services_.closes, 1);
+}
+
+TEST_F(SkinWindowActions, ALoadButtonIsDisabledWhileItsPackageIsBeingInstalled) {
+  FillSkinSlots(Champion("凛冬之怒"));
+  Open();
+  LoadButton1Clicked();
+  EXPECT_TRUE(Disabled(1));
+  EXPECT_FALSE(Disabled(2));
+  LoadButton1Clicked();  // a click that came before the button was disabled
+  LoadButton2Clicked();
+  EXPECT_EQ(services_.started.size(), 2u);
+
+  // Opened again for the same champion while it runs: still disabled, still no second download.
+  Close();
+  FillSkinSlots(Champion("凛冬之怒"));
+  Open();
+  EXPECT_TRUE(Disabled(1));
+  EXPECT_TRUE(Disabled(2));
+  EXPECT_FALSE(Disabled(3));
+  LoadButton1Clicked();
+  EXPECT_EQ(services_.started.size(), 2u);
+
+  // Its installation ends: the button of the loaded window comes back.
+  services_.started[0].view.reset();
+  EXPECT_TRUE(Disabled(1));
+  RunGuiJobs();
+  EXPECT_FALSE(Disabled(1));
+  EXPECT_TRUE(Disabled(2));
+  LoadButton1Clicked();
+  EXPECT_EQ(services_.started.size(), 3u);
+}
+
+TEST_F(SkinWindowActions, OnePackageInSeveralSlotsDisablesAllTheirButtons) {
+  FillSkinSlots(Champion("巨魔之王"));  // the same skin in all three slots
+  Open();
+  LoadButton2Clicked();
+  LoadButton3Clicked();
+  EXPECT_EQ(services_.started.size(), 1u);
+  for (int slot = 1; slot <= 3; ++slot) EXPECT_TRUE(Disabled(slot));
+  services_.started.clear();
+  RunGuiJobs();
+  for (int slot = 1; slot <= 3; ++slot) EXPECT_FALSE(Disabled(slot));
 }
 
 }  // namespace

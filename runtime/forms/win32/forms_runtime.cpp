@@ -8,6 +8,7 @@
 #include "runtime/errors/program_end.h"
 #include "runtime/forms/forms_messages.h"
 #include "runtime/forms/forms_registry.h"
+#include "runtime/forms/gui_queue.h"
 #include "runtime/forms/win32/form_window.h"
 #include "runtime/forms/win32/window_commands.h"
 #include "runtime/forms/win32/windows_ui.h"
@@ -25,8 +26,8 @@ LRESULT CALLBACK OwnerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
   switch (message) {
     case kEndProgramMessage:
       EndProgram(static_cast<int>(static_cast<INT_PTR>(wParam)));
-    case kRunOnGuiThreadMessage:
-      reinterpret_cast<void (*)(void*)>(wParam)(reinterpret_cast<void*>(lParam));
+    case kGuiWorkMessage:
+      RunGuiJobs();
       return 0;
     default:
       return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -43,7 +44,8 @@ HWND CreateOwnerWindow() {
     return RegisterClassExW(&wc) != 0;
   }();
   (void)registered;
-  return CreateWindowExW(0, kOwnerClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+  // Message-only: never shown, never enumerated, and no broadcast of another program reaches it.
+  return CreateWindowExW(0, kOwnerClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                          GetModuleHandleW(nullptr), nullptr);
 }
 
@@ -64,16 +66,10 @@ void SetProgramFolderAsCurrent() {
   SetCurrentDirectoryW(path.c_str());
 }
 
-// Another thread's property access or window command: carried out by the owner window's
-// procedure on the GUI thread while the calling thread waits.
-void InvokeThroughOwner(void (*run)(void*), void* context) {
-  HWND owner = g_owner.load();
-  if (!owner) {
-    run(context);
-    return;
-  }
-  SendMessageW(owner, kRunOnGuiThreadMessage, reinterpret_cast<WPARAM>(run),
-               reinterpret_cast<LPARAM>(context));
+// A job is waiting in the GUI queue: the owner window's procedure runs the queue. Once the owner
+// window is gone (the program is ending) jobs stay queued and their callers wait for the end.
+void WakeGuiThread() {
+  if (HWND owner = g_owner.load()) PostMessageW(owner, kGuiWorkMessage, 0, 0);
 }
 
 bool ForwardEndToGuiThread(int exitCode) {
@@ -112,7 +108,7 @@ void StartFormsRuntime(std::span<const WindowTemplate> windows) {
   if (!g_owner.load()) g_owner = CreateOwnerWindow();
 
   SetGuiThread(std::this_thread::get_id());
-  SetGuiInvoker(&InvokeThroughOwner);
+  SetGuiWaker(&WakeGuiThread);
   SetEndProgramForwarder(&ForwardEndToGuiThread);
   AddEndHook(EndStage::kNotifyLibraries, &DestroyProgramWindows);
   AddEndHook(EndStage::kReleaseObjects, &DestroyOwnerWindow);
@@ -196,7 +192,8 @@ void StopFormsRuntime() {
   DestroyProgramWindows();
   DestroyOwnerWindow();
   ForgetWindowTemplates();
-  SetGuiInvoker(nullptr);
+  SetGuiWaker(nullptr);
+  DropGuiJobs();
   SetEndProgramForwarder(nullptr);
   ShutDownOle();
   MSG message;

@@ -19,16 +19,17 @@
 
 namespace lq {
 
-// Window message with which another thread has a call carried out on the GUI thread (wParam: the
-// function, lParam: its argument), sent to the hidden owner window.
-inline constexpr UINT kRunOnGuiThreadMessage = 0x83e8;
+// Window message posted to the hidden owner window when a job waits in the GUI queue
+// (gui_queue.h); its parameters carry nothing.
+inline constexpr UINT kGuiWorkMessage = 0x83e8;
 
 // The start of the runtime on the calling thread, which becomes the GUI thread: OLE initialised
-// once, the current directory set to the program file's folder, the hidden owner window created,
-// the window templates read (a broken template is the fatal "载入窗口模板数据段出错!"), and the
-// hooks installed through which other threads reach the GUI thread (property access, EndProgram
-// through the owner window's message 0x83e7) and through which the orderly end destroys the
-// program's windows, the owner window and OLE.
+// once, the current directory set to the program file's folder, the hidden owner window created
+// (message-only), the window templates read (a broken template is the fatal
+// "载入窗口模板数据段出错!"), and the hooks installed through which other threads reach the GUI
+// thread (the GUI queue woken by kGuiWorkMessage, EndProgram through the owner window's message
+// 0x83e7) and through which the orderly end destroys the program's windows, the owner window and
+// OLE.
 void StartFormsRuntime(std::span<const WindowTemplate> windows);
 
 // StartFormsRuntime, the start-up routine, then the end steps; the routine's exit code.
@@ -60,7 +61,8 @@ TrayNotifier SetTrayNotifier(TrayNotifier notifier);  // nullptr: the system's; 
 bool TrayNotify(DWORD message, NOTIFYICONDATAW* data);
 
 // Undoes StartFormsRuntime without ending the process: destroys every program window and the
-// owner window, forgets the templates and uninstalls the hooks. For tests that start the runtime
+// owner window, forgets the templates, uninstalls the hooks and drops the jobs still queued for the
+// GUI thread. For tests that start the runtime
 // more than once in one process.
 void StopFormsRuntime();
 

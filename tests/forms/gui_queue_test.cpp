@@ -1,0 +1,128 @@
+// The GUI queue: posted jobs run on the GUI thread, in order, only when it runs the queue; a
+// waiting call from another thread runs there and brings its exception back; dropped jobs never
+// run and release their callers; worker threads keep their exceptions.
+#include "runtime/forms/gui_queue.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "runtime/errors/program_end.h"
+
+namespace lq {
+namespace {
+
+std::atomic<int> g_wakes{0};
+void CountWake() { ++g_wakes; }
+
+void WaitFor(const std::atomic<int>& count, int value) {
+  while (count.load() < value) std::this_thread::yield();
+}
+
+class GuiQueue : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetProgramEndState();
+    SetGuiThread(std::this_thread::get_id());
+    g_wakes = 0;
+    SetGuiWaker(&CountWake);
+  }
+  void TearDown() override {
+    SetGuiWaker(nullptr);
+    DropGuiJobs();
+    ResetProgramEndState();
+  }
+};
+
+TEST_F(GuiQueue, PostedJobsRunInOrderWhenTheGuiThreadRunsTheQueue) {
+  std::vector<int> ran;
+  std::thread worker([&ran] {
+    PostToGuiThread([&ran] {
+      ran.push_back(1);
+      PostToGuiThread([&ran] { ran.push_back(4); });  // posted while the queue runs
+    });
+    PostToGuiThread([] { throw std::runtime_error("a job's own failure"); });
+    PostToGuiThread([&ran] { ran.push_back(2); });
+    PostToGuiThread([&ran] { ran.push_back(3); });
+  });
+  worker.join();  // posting never waits for the GUI thread
+  EXPECT_TRUE(ran.empty());
+  EXPECT_EQ(g_wakes, 4);
+  EXPECT_EQ(RunGuiJobs(), 5u);
+  EXPECT_EQ(ran, (std::vector<int>{1, 2, 3, 4}));
+  EXPECT_EQ(RunGuiJobs(), 0u);
+}
+
+TEST_F(GuiQueue, AWaitingCallRunsOnTheGuiThreadAndBringsBackItsException) {
+  std::thread::id ran_on;
+  std::string caught;
+  std::atomic<int> stage{0};
+  std::thread worker([&] {
+    OnGuiThread([&] { ran_on = std::this_thread::get_id(); });
+    stage = 1;
+    try {
+      OnGuiThread([] { throw std::runtime_error("refused"); });
+    } catch (const std::runtime_error& e) {
+      caught = e.what();
+    }
+    stage = 2;
+  });
+  WaitFor(g_wakes, 1);
+  EXPECT_EQ(stage, 0);  // the worker waits for its job
+  EXPECT_EQ(RunGuiJobs(), 1u);
+  WaitFor(g_wakes, 2);
+  EXPECT_EQ(RunGuiJobs(), 1u);
+  worker.join();
+  EXPECT_EQ(stage, 2);
+  EXPECT_EQ(ran_on, std::this_thread::get_id());
+  EXPECT_EQ(caught, "refused");
+}
+
+TEST_F(GuiQueue, CallsRunAtOnceOnTheGuiThreadAndWithoutAWaker) {
+  int ran = 0;
+  OnGuiThread([&ran] { ++ran; });
+  EXPECT_EQ(ran, 1);
+  SetGuiWaker(nullptr);
+  std::thread([&ran] { OnGuiThread([&ran] { ++ran; }); }).join();
+  EXPECT_EQ(ran, 2);
+  EXPECT_EQ(g_wakes, 0);
+}
+
+TEST_F(GuiQueue, DroppedJobsNeverRunAndReleaseTheirCallers) {
+  std::atomic<bool> ran{false};
+  std::thread worker([&ran] { OnGuiThread([&ran] { ran = true; }); });
+  WaitFor(g_wakes, 1);
+  PostToGuiThread([&ran] { ran = true; });
+  DropGuiJobs();
+  worker.join();  // released
+  EXPECT_EQ(RunGuiJobs(), 0u);
+  EXPECT_FALSE(ran);
+}
+
+TEST_F(GuiQueue, NothingRunsWhileEventDispatchIsSuspended) {
+  int ran = 0;
+  PostToGuiThread([&ran] { ++ran; });
+  EnterErrorReport();
+  EXPECT_EQ(RunGuiJobs(), 0u);
+  ResetProgramEndState();
+  EXPECT_EQ(RunGuiJobs(), 1u);
+  EXPECT_EQ(ran, 1);
+}
+
+TEST(WorkerThreads, AnExceptionEndsOnlyItsOwnThread) {
+  static std::atomic<int> started{0};
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_TRUE(StartWorkerThread([] {
+      ++started;
+      throw std::runtime_error("not past the start routine");
+    }));
+  }
+  WaitFor(started, 2);  // the process is still there
+}
+
+}  // namespace
+}  // namespace lq
