@@ -46,12 +46,13 @@ void PrintTo(const FaultCase& c, std::ostream* out) { *out << c.name; }
 
 const FaultCase kCases[] = {
     // Nothing ends by itself: only the deadlines, the read timeouts and the packages' stall rule
-    // (at most 30 s for the slowest) end these transfers.
+    // (at most 30 s for the slowest) end these transfers. The trickled package (150 bytes in 30 s)
+    // would take more than a minute to arrive whole.
     {"Stalls",
      "trickle:1000",
      false,
      {"silent", "half-silent", "trickle:1000"},
-     {"silent", "half-silent", "trickle:100"}},
+     {"silent", "half-silent", "trickle:200"}},
     // Every body is whole but shorter than its length claims.
     {"LyingLengths",
      "lie:2147483647",
