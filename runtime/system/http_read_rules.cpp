@@ -1,6 +1,7 @@
 #include "runtime/system/http_read_rules.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <new>
 
@@ -37,28 +38,35 @@ ResponseBody::ResponseBody(std::uint32_t chunk, std::optional<std::int64_t> cont
     : chunk_(chunk == 0 ? kHttpReadDefaultChunk : chunk) {
   if (contentLength && *contentLength > 0 &&
       static_cast<std::uint64_t>(*contentLength) <= kMaxSize) {
-    // A length that cannot be reserved is only a hint: the body then grows as it arrives.
+    announced_ = static_cast<std::size_t>(*contentLength);
     try {
-      bytes_.reserve(static_cast<std::size_t>(*contentLength) + chunk_);
+      bytes_.reserve(std::min(announced_, kHttpReadMaxUpFront) + chunk_);
     } catch (const std::bad_alloc&) {
+      // Only a hint: the body then grows as it arrives.
     }
   }
 }
 
-void ResponseBody::EnsureRoom() {
+bool ResponseBody::EnsureRoom() {
   const std::size_t room = std::min<std::size_t>(chunk_, kMaxSize - used_);
   const std::size_t need = used_ + room;
-  if (bytes_.size() >= need) return;
-  if (need > bytes_.capacity()) {
-    const std::size_t doubled = std::min(bytes_.capacity() * 2, kMaxSize + chunk_);
-    bytes_.reserve(std::max(need, doubled));
+  if (bytes_.size() >= need) return true;
+  try {
+    if (need > bytes_.capacity()) {
+      std::size_t grown = std::min(bytes_.capacity() * 2, kMaxSize + chunk_);
+      // While the body stays within its announced length, room for that length is enough.
+      if (announced_ != 0 && used_ < announced_) grown = std::min(grown, announced_ + chunk_);
+      bytes_.reserve(std::max(need, grown));
+    }
+    bytes_.resize(need);
+  } catch (const std::bad_alloc&) {
+    return false;
   }
-  bytes_.resize(need);
+  return true;
 }
 
 std::uint8_t* ResponseBody::WritableData() {
-  EnsureRoom();
-  return bytes_.data() + used_;
+  return EnsureRoom() ? bytes_.data() + used_ : nullptr;
 }
 
 std::uint32_t ResponseBody::WritableSize() const {
@@ -71,6 +79,44 @@ ByteSet ResponseBody::Take() {
   bytes_.resize(used_);
   used_ = 0;
   return ByteSet(std::move(bytes_));
+}
+
+bool BodyCollector::Begin(int /*status*/, std::optional<std::uint64_t> length) {
+  std::optional<std::int64_t> claimed;
+  if (length) claimed = static_cast<std::int64_t>(std::min<std::uint64_t>(*length, INT64_MAX));
+  body_.emplace(HttpReadChunkSize(claimed), claimed);
+  return true;
+}
+
+std::span<std::uint8_t> BodyCollector::Room(std::uint32_t size) {
+  if (!body_) return {};
+  std::uint8_t* room = body_->WritableData();
+  if (room == nullptr) return {};
+  return {room, std::min(size, body_->WritableSize())};
+}
+
+bool BodyCollector::Take(std::span<const std::uint8_t> bytes) {
+  if (!body_) Begin(0, std::nullopt);
+  while (!bytes.empty()) {
+    std::uint8_t* room = body_->WritableData();
+    const std::uint32_t n =
+        room == nullptr ? 0 : std::min<std::uint32_t>(body_->WritableSize(), bytes.size());
+    if (n == 0) {
+      out_of_memory_ = true;
+      return false;
+    }
+    // Bytes read into the room are there already.
+    if (room != bytes.data()) std::memcpy(room, bytes.data(), n);
+    body_->Commit(n);
+    bytes = bytes.subspan(n);
+  }
+  return true;
+}
+
+ByteSet BodyCollector::Body() {
+  ByteSet body = body_ ? body_->Take() : ByteSet();
+  body_.reset();
+  return body;
 }
 
 }  // namespace lq

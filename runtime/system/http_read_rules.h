@@ -5,15 +5,21 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <vector>
 
 #include "runtime/commands/values.h"
+#include "runtime/system/http_transfer.h"
 
 namespace lq {
 
-inline constexpr std::uint32_t kHttpReadDefaultChunk = 10240;
+// Reads without an announced length are larger than the announced kind may be: WinInet's cost per
+// read call dominates small reads, and a larger read changes nothing a caller sees.
+inline constexpr std::uint32_t kHttpReadDefaultChunk = 1u << 20;
 inline constexpr std::uint32_t kHttpReadMaxChunk = 102400;
+// The most an announced length reserves before any byte of the body has arrived.
+inline constexpr std::size_t kHttpReadMaxUpFront = std::size_t{1} << 20;
 
 // The URL without its fragment: everything before the first '#'. A '#' byte never occurs inside a
 // GBK character (trail bytes start at 0x40), so the cut is safe on GBK texts.
@@ -27,10 +33,13 @@ std::optional<std::int64_t> ParseContentLength(std::string_view headerValue);
 // length plus one, at most the maximum chunk.
 std::uint32_t HttpReadChunkSize(std::optional<std::int64_t> contentLength);
 
-// The body under construction. Reads go straight into the final storage: with a known length the
-// storage is reserved once (length plus one chunk, so the closing empty read fits too); otherwise
-// it grows geometrically. No read copies what arrived before it except on a geometric growth, so
-// the whole body is copied O(log n) times at most and never when the length was right.
+// The body under construction. Reads go straight into the final storage, which grows
+// geometrically with the bytes that arrive: an announced length reserves at most
+// kHttpReadMaxUpFront before the body comes (the length is the server's claim, not a fact) and
+// caps the growth while the body stays within it, so a right length ends with no slack beyond one
+// chunk. No read copies what arrived before it except on a growth: the whole body is copied
+// O(log n) times at most. Storage that cannot grow ends the body (WritableData gives null); it
+// never ends the program.
 class ResponseBody {
  public:
   // The largest body kept: a byte set's length is a 32-bit signed number.
@@ -38,7 +47,8 @@ class ResponseBody {
 
   ResponseBody(std::uint32_t chunk, std::optional<std::int64_t> contentLength);
 
-  // Room for the next read: at most one chunk, less only near kMaxSize (0 when full).
+  // Room for the next read: at most one chunk, less only near kMaxSize (0 when full). Null when
+  // the storage could not grow to hold it.
   std::uint8_t* WritableData();
   std::uint32_t WritableSize() const;
   // Marks n bytes of the room as received (n <= WritableSize()).
@@ -51,12 +61,30 @@ class ResponseBody {
   ByteSet Take();
 
  private:
-  void EnsureRoom();
+  bool EnsureRoom();
 
   std::uint32_t chunk_;
+  std::size_t announced_ = 0;  // 0: none
   std::size_t used_ = 0;
   // bytes_.size() - used_ is the zeroed room after the received bytes; every byte is zeroed once.
   std::vector<std::uint8_t> bytes_;
+};
+
+// A sink that keeps the whole body in memory as a ResponseBody, read in place when the transfer
+// allows it. A body that cannot grow stops the transfer and is marked out of memory.
+class BodyCollector : public BodySink {
+ public:
+  bool Begin(int status, std::optional<std::uint64_t> length) override;
+  bool Take(std::span<const std::uint8_t> bytes) override;
+  std::span<std::uint8_t> Room(std::uint32_t size) override;
+
+  bool out_of_memory() const { return out_of_memory_; }
+  // The bytes received so far; the collector is empty afterwards.
+  ByteSet Body();
+
+ private:
+  std::optional<ResponseBody> body_;
+  bool out_of_memory_ = false;
 };
 
 }  // namespace lq

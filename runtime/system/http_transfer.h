@@ -50,6 +50,10 @@ class BodySink {
   virtual bool Begin(int status, std::optional<std::uint64_t> length) = 0;
   // The next bytes of the body. False stops the transfer (TransferEnd::kStopped).
   virtual bool Take(std::span<const std::uint8_t> bytes) = 0;
+  // Optional: the sink's own storage for the next bytes, up to `size`, so that a transfer that
+  // runs on the caller's thread reads straight into it; Take then gets a span of that storage.
+  // Empty (the default): the bytes come from the transfer's own buffer.
+  virtual std::span<std::uint8_t> Room(std::uint32_t /*size*/) { return {}; }
 
  protected:
   ~BodySink() = default;

@@ -30,9 +30,10 @@ TEST(HttpReadRules, ContentLengthParsing) {
 }
 
 TEST(HttpReadRules, ChunkIsLengthPlusOneWithinLimits) {
-  EXPECT_EQ(HttpReadChunkSize(std::nullopt), 10240u);
-  EXPECT_EQ(HttpReadChunkSize(0), 10240u);
-  EXPECT_EQ(HttpReadChunkSize(-7), 10240u);
+  // Without a usable length the reads are large: a mebibyte each.
+  EXPECT_EQ(HttpReadChunkSize(std::nullopt), 1u << 20);
+  EXPECT_EQ(HttpReadChunkSize(0), 1u << 20);
+  EXPECT_EQ(HttpReadChunkSize(-7), 1u << 20);
   EXPECT_EQ(HttpReadChunkSize(1), 2u);
   EXPECT_EQ(HttpReadChunkSize(5000), 5001u);
   EXPECT_EQ(HttpReadChunkSize(102398), 102399u);
@@ -75,14 +76,22 @@ void ExpectSequence(const ByteSet& b, std::size_t total) {
   }
 }
 
-TEST(HttpReadRules, KnownLengthIsReservedOnceAndNeverMoves) {
+TEST(HttpReadRules, KnownLengthReservesABoundedStartAndGrowsToTheLength) {
+  const std::uint32_t chunk = HttpReadChunkSize(3'000'000);
+  // A small body is reserved whole and never moves.
+  FeedResult small = Feed(ResponseBody(HttpReadChunkSize(500'000), 500'000), 500'000, 8192);
+  EXPECT_EQ(small.moves, 0);
+  ExpectSequence(small.body, 500'000);
+  // A larger one reserves one mebibyte first and doubles, ending at the length plus one chunk.
   constexpr std::size_t kTotal = 3'000'000;
-  const std::uint32_t chunk = HttpReadChunkSize(kTotal);
-  // Reads shorter than the chunk, as a network brings them.
+  EXPECT_LE(ResponseBody(chunk, kTotal).capacity(), kHttpReadMaxUpFront + chunk);
   FeedResult r = Feed(ResponseBody(chunk, kTotal), kTotal, 8192);
-  EXPECT_EQ(r.moves, 0);
+  EXPECT_LE(r.moves, 2);
   EXPECT_LE(r.peakCapacity, kTotal + chunk);
   ExpectSequence(r.body, kTotal);
+  // A claim of two gibibytes reserves no more than a small one.
+  EXPECT_LE(ResponseBody(kHttpReadMaxChunk, 0x7fffffff).capacity(),
+            kHttpReadMaxUpFront + kHttpReadMaxChunk);
 }
 
 TEST(HttpReadRules, UnknownLengthGrowsGeometrically) {

@@ -261,5 +261,45 @@ TEST_F(HttpRequestTest, UnreachableServerLeavesEverythingUntouched) {
   EXPECT_TRUE(bytes.empty());
 }
 
+TEST_F(HttpRequestTest, TransfersPastTheirLimitsLeaveEverythingUntouched) {
+  struct Case {
+    const char* path;
+    TransferLimits limits;
+  };
+  // A minute's receive timeout where the deadline must come first.
+  const Case cases[] = {
+      {"/fault/silent", {2'000, 60'000, 800, 0, 0, 0}},
+      {"/fault/silent", {2'000, 800, 0, 0, 0, 0}},
+      {"/fault/trickle/300/web/echo/trickled", {2'000, 60'000, 1'200, 0, 0, 0}},
+      {"/fault/half-silent/20000", {2'000, 800, 0, 0, 0, 0}},
+      {"/fault/pattern/5000", {2'000, 60'000, 0, 4999, 0, 0}},
+      {"/fault/no-length/300000", {2'000, 60'000, 0, 100'000, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    Text cookies = "c=1";
+    Text received = "r";
+    Text headers = "h";
+    Text response_headers = "rh";
+    const ByteSet body = HttpRequest(Url(c.path), 0, {}, &cookies, &received, &headers,
+                                     &response_headers, false, nullptr, {}, c.limits);
+    EXPECT_TRUE(body.empty());
+    EXPECT_EQ(cookies, Text("c=1"));
+    EXPECT_EQ(received, Text("r"));
+    EXPECT_EQ(headers, Text("h"));
+    EXPECT_EQ(response_headers, Text("rh"));
+  }
+  // Within its limits the share page's bounds change nothing.
+  EXPECT_EQ(Str(HttpRequest(Url("/web/echo/bounded"), 0, {}, nullptr, nullptr, nullptr, nullptr,
+                            false, nullptr, {}, kSharePageLimits)),
+            "ok GET");
+}
+
+TEST_F(HttpRequestTest, BodyShorterThanItsLengthComesBackAsFarAsItCame) {
+  const ByteSet body = HttpRequest(Url("/fault/lie/2147483647/fault/pattern/3000"));
+  ASSERT_EQ(body.size(), 3000u);
+  EXPECT_EQ(test::PatternMismatch(body.data(), body.size()), 3000u);
+}
+
 }  // namespace
 }  // namespace lq

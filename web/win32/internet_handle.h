@@ -1,44 +1,23 @@
-// Owner of one WinInet handle, closed through the program's declared InternetCloseHandle.
+// Owner of one WinInet handle of HttpRequest, closed through the program's declared
+// InternetCloseHandle: the runtime's one owner template with the declared close.
 #pragma once
 
 #include <windows.h>
 #include <wininet.h>
 
-#include <utility>
-
 #include "runtime/errors/win32/declared_call.h"
+#include "runtime/system/win32/unique_handles.h"
 
 namespace lq {
 
-class InternetHandle {
- public:
-  InternetHandle() = default;
-  explicit InternetHandle(HINTERNET handle) : handle_(handle) {}
-  ~InternetHandle() { Close(); }
-  InternetHandle(InternetHandle&& other) noexcept
-      : handle_(std::exchange(other.handle_, nullptr)) {}
-  InternetHandle& operator=(InternetHandle&& other) noexcept {
-    if (this != &other) {
-      Close();
-      handle_ = std::exchange(other.handle_, nullptr);
-    }
-    return *this;
+struct DeclaredInternetHandleTraits {
+  using Handle = HINTERNET;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) {
+    CallDeclared<decltype(&::InternetCloseHandle)>(DeclaredFunctionId::kInternetCloseHandle, h);
   }
-  InternetHandle(const InternetHandle&) = delete;
-  InternetHandle& operator=(const InternetHandle&) = delete;
-
-  HINTERNET get() const { return handle_; }
-  explicit operator bool() const { return handle_ != nullptr; }
-
-  void Close() {
-    if (handle_ != nullptr) {
-      CallDeclared<decltype(&::InternetCloseHandle)>(DeclaredFunctionId::kInternetCloseHandle,
-                                                     std::exchange(handle_, nullptr));
-    }
-  }
-
- private:
-  HINTERNET handle_ = nullptr;
 };
+
+using InternetHandle = sys::UniqueHandle<DeclaredInternetHandleTraits>;
 
 }  // namespace lq

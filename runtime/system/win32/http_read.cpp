@@ -9,6 +9,7 @@
 
 #include "runtime/errors/win32/wide_text.h"
 #include "runtime/system/http_read_rules.h"
+#include "runtime/system/win32/http_core.h"
 #include "runtime/system/win32/unique_handles.h"
 
 namespace lq {
@@ -57,84 +58,87 @@ bool CrackUrl(const std::wstring& url, CrackedUrl& out) {
   return !out.host.empty();
 }
 
-std::optional<std::int64_t> QueryContentLength(HINTERNET request) {
-  wchar_t value[64];
-  DWORD size = sizeof(value);
-  if (!HttpQueryInfoW(request, HTTP_QUERY_CONTENT_LENGTH, value, &size, nullptr)) {
-    return std::nullopt;
-  }
-  return ParseContentLength(WideToGbk(std::wstring_view(value, size / sizeof(wchar_t))));
-}
+// HttpRead's request: a GET in HTTP/1.0 over the shared session, with WinInet's wide functions.
+class ReadChannel : public sys::RequestChannel {
+ public:
+  explicit ReadChannel(CrackedUrl parts) : parts_(std::move(parts)) {}
 
-int QueryStatus(HINTERNET request) {
-  DWORD status = 0;
-  DWORD size = sizeof(status);
-  if (!HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
-                      nullptr)) {
-    return 0;
+  HINTERNET Open() override {
+    HINTERNET session = SharedSession();
+    if (session == nullptr) return nullptr;
+    connection_.Reset(InternetConnectW(session, parts_.host.c_str(), parts_.port,
+                                       parts_.user.empty() ? nullptr : parts_.user.c_str(),
+                                       parts_.password.empty() ? nullptr : parts_.password.c_str(),
+                                       INTERNET_SERVICE_HTTP, 0, 0));
+    if (!connection_) return nullptr;
+    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
+    if (parts_.scheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
+    const wchar_t* acceptTypes[] = {kAcceptType, nullptr};
+    request_.Reset(HttpOpenRequestW(connection_.get(), L"GET", parts_.object.c_str(), L"HTTP/1.0",
+                                    nullptr, acceptTypes, flags, 0));
+    return request_.get();
   }
-  return static_cast<int>(status);
-}
 
-// Reads until a read brings nothing (the end) or fails (the part read is kept).
-ByteSet ReadBody(HINTERNET request) {
-  const auto length = QueryContentLength(request);
-  ResponseBody body(HttpReadChunkSize(length), length);
-  for (;;) {
-    std::uint8_t* room = body.WritableData();
-    const DWORD want = body.WritableSize();
-    DWORD got = 0;
-    if (want == 0 || !InternetReadFile(request, room, want, &got) || got == 0) break;
-    body.Commit(got);
+  bool Send() override {
+    return HttpSendRequestW(request_.get(), kExtraHeaders,
+                            static_cast<DWORD>(wcslen(kExtraHeaders)), nullptr, 0) != FALSE;
   }
-  return body.Take();
-}
 
-HttpReadResult Fetch(const Text& url) {
-  HttpReadResult result;
+  bool Read(void* buffer, DWORD size, DWORD* got) override {
+    return InternetReadFile(request_.get(), buffer, size, got) != FALSE;
+  }
+
+  int Status() override {
+    DWORD status = 0;
+    DWORD size = sizeof(status);
+    if (!HttpQueryInfoW(request_.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
+                        &size, nullptr)) {
+      return 0;
+    }
+    return static_cast<int>(status);
+  }
+
+  std::optional<std::int64_t> ContentLength() override {
+    wchar_t value[64];
+    DWORD size = sizeof(value);
+    if (!HttpQueryInfoW(request_.get(), HTTP_QUERY_CONTENT_LENGTH, value, &size, nullptr)) {
+      return std::nullopt;
+    }
+    return ParseContentLength(WideToGbk(std::wstring_view(value, size / sizeof(wchar_t))));
+  }
+
+ private:
+  CrackedUrl parts_;
+  // The request closes before its connection.
+  sys::UniqueInternet connection_;
+  sys::UniqueInternet request_;
+};
+
+sys::TransferReport Fetch(const Text& url, const TransferLimits& limits, BodySink& sink) {
   const std::string_view cut = CutAtFragment(url.view());
-  if (cut.empty()) return result;
+  if (cut.empty()) return {};
   CrackedUrl parts;
-  if (!CrackUrl(GbkToWide(cut), parts)) return result;
-
-  DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
-  if (parts.scheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
-
-  HINTERNET session = SharedSession();
-  if (!session) return result;
-  sys::UniqueInternet connection(InternetConnectW(
-      session, parts.host.c_str(), parts.port, parts.user.empty() ? nullptr : parts.user.c_str(),
-      parts.password.empty() ? nullptr : parts.password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
-  if (!connection) return result;
-  const wchar_t* acceptTypes[] = {kAcceptType, nullptr};
-  sys::UniqueInternet request(HttpOpenRequestW(connection.get(), L"GET", parts.object.c_str(),
-                                               L"HTTP/1.0", nullptr, acceptTypes, flags, 0));
-  if (!request) return result;
-  if (!HttpSendRequestW(request.get(), kExtraHeaders, static_cast<DWORD>(wcslen(kExtraHeaders)),
-                        nullptr, 0)) {
-    return result;
-  }
-  result.status = QueryStatus(request.get());
-  result.body = ReadBody(request.get());
-  return result;
+  if (!CrackUrl(GbkToWide(cut), parts)) return {};
+  return sys::RunTransfer(std::make_shared<ReadChannel>(std::move(parts)), limits, sink);
 }
 
 }  // namespace
 
-ByteSet HttpRead(const Text& url) { return Fetch(url).body; }
+ByteSet HttpRead(const Text& url) { return HttpReadWithStatus(url).body; }
 
-HttpReadResult HttpReadWithStatus(const Text& url, const TransferLimits& /*limits*/) {
-  HttpReadResult result = Fetch(url);
-  if (result.status != 0) result.end = TransferEnd::kComplete;
+HttpReadResult HttpReadWithStatus(const Text& url, const TransferLimits& limits) {
+  BodyCollector collector;
+  const sys::TransferReport report = Fetch(url, limits, collector);
+  HttpReadResult result;
+  // A transfer let go at its deadline no longer touches the collector: what it holds is ours.
+  result.body = collector.Body();
+  result.status = report.status;
+  result.end = collector.out_of_memory() ? TransferEnd::kTooLarge : report.end;
   return result;
 }
 
 TransferEnd HttpDownload(const Text& url, const TransferLimits& limits, BodySink& sink) {
-  HttpReadResult result = HttpReadWithStatus(url, limits);
-  if (result.status == 0) return TransferEnd::kNoResponse;
-  if (!sink.Begin(result.status, result.body.size())) return TransferEnd::kStopped;
-  if (!result.body.empty() && !sink.Take(result.body.bytes())) return TransferEnd::kStopped;
-  return TransferEnd::kComplete;
+  return Fetch(url, limits, sink).end;
 }
 
 }  // namespace lq

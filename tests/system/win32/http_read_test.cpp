@@ -8,11 +8,13 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <thread>
 #include <vector>
 
+#include "runtime/system/http_read_rules.h"
 #include "tests/support/endpoint_client.h"
 #include "tests/support/pattern.h"
 
@@ -176,6 +178,117 @@ TEST_F(HttpReadTest, ThreadsMakingTheFirstCallTogetherShareOneSession) {
   }
   for (auto& t : threads) t.join();
   for (int i = 0; i < kThreads; ++i) ExpectPattern(bodies[i], 1000 + i);
+}
+
+// Short limits, so that no case waits long: a test's own time-out catches a bound that fails.
+constexpr TransferLimits Limits(std::uint32_t receive, std::uint32_t deadline, std::uint64_t cap,
+                                std::uint32_t stall_window = 0, std::uint32_t stall_min = 0) {
+  return {2'000, receive, deadline, cap, stall_window, stall_min};
+}
+
+TEST_F(HttpReadTest, EveryBoundEndsTheTransferAsItSays) {
+  struct Case {
+    const char* path;
+    TransferLimits limits;
+    TransferEnd end;
+    std::size_t body;  // pattern bytes kept
+  };
+  // Receive timeouts of a minute where another bound must end the transfer first: a deadline or
+  // stall rule that failed to hold would show as the test running into its own time-out.
+  const Case cases[] = {
+      {"/fault/pattern/70000", Limits(60'000, 30'000, 1 << 20, 2'000, 1024), TransferEnd::kComplete,
+       70000},
+      {"/fault/pattern/3m", Limits(60'000, 0, 0, 2'000, 1024), TransferEnd::kComplete, 3 << 20},
+      // The host accepts and never answers.
+      {"/fault/silent", Limits(60'000, 800, 0), TransferEnd::kTimedOut, 0},
+      {"/fault/silent", Limits(800, 0, 0), TransferEnd::kTimedOut, 0},
+      {"/fault/silent", Limits(60'000, 0, 0, 800, 1024), TransferEnd::kStalled, 0},
+      // One byte every 300 ms, head included: each read is answered, the whole is not.
+      {"/fault/trickle/300/fault/pattern/100", Limits(60'000, 1'200, 0), TransferEnd::kTimedOut, 0},
+      {"/fault/trickle/300/fault/pattern/100", Limits(60'000, 0, 0, 1'200, 1024),
+       TransferEnd::kStalled, 0},
+      // Half of the announced body, then silence.
+      {"/fault/half-silent/20000", Limits(60'000, 0, 0, 800, 1024), TransferEnd::kStalled, 10000},
+      {"/fault/half-silent/20000", Limits(800, 0, 0), TransferEnd::kTimedOut, 10000},
+      {"/fault/half-silent/20000", Limits(60'000, 1'000, 0), TransferEnd::kTimedOut, 10000},
+      // The cap, announced or not.
+      {"/fault/pattern/5000", Limits(60'000, 0, 4999), TransferEnd::kTooLarge, 0},
+      {"/fault/no-length/300000", Limits(60'000, 0, 100'000), TransferEnd::kTooLarge, 0},
+      {"/fault/pattern/5000", Limits(60'000, 0, 5000), TransferEnd::kComplete, 5000},
+      // A length that claims more than comes.
+      {"/fault/lie/2147483647/fault/pattern/1000", Limits(60'000, 0, 0), TransferEnd::kBroken,
+       1000},
+      {"/fault/lie/99999999/fault/pattern/1000", Limits(60'000, 0, 1 << 20), TransferEnd::kTooLarge,
+       0},
+      {"/fault/drop/200000", Limits(60'000, 0, 0), TransferEnd::kBroken, 100000},
+      {"/fault/drop/200000", Limits(60'000, 5'000, 0, 2'000, 1024), TransferEnd::kBroken, 100000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    const HttpReadResult r = HttpReadWithStatus(Url(c.path), c.limits);
+    EXPECT_EQ(static_cast<int>(r.end), static_cast<int>(c.end));
+    if (c.end == TransferEnd::kTooLarge) {
+      EXPECT_LE(r.body.size(), c.limits.max_body + kHttpReadMaxChunk);
+    } else if (c.body != 0) {
+      ExpectPattern(r.body, c.body);
+    }
+  }
+}
+
+// Records what a download hands over.
+class RecordingSink : public BodySink {
+ public:
+  explicit RecordingSink(std::size_t stop_after = SIZE_MAX) : stop_after_(stop_after) {}
+  bool Begin(int status, std::optional<std::uint64_t> length) override {
+    status_ = status;
+    length_ = length;
+    return true;
+  }
+  bool Take(std::span<const std::uint8_t> bytes) override {
+    bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
+    ++takes_;
+    return bytes_.size() < stop_after_;
+  }
+
+  std::size_t stop_after_;
+  int status_ = 0;
+  std::optional<std::uint64_t> length_;
+  std::vector<std::uint8_t> bytes_;
+  std::atomic<int> takes_{0};
+};
+
+TEST_F(HttpReadTest, DownloadStreamsIntoTheSinkAndStopsWhenItDeclines) {
+  RecordingSink all;
+  EXPECT_EQ(HttpDownload(Url("/fault/pattern/300000"), kPackageLimits, all),
+            TransferEnd::kComplete);
+  EXPECT_EQ(all.status_, 200);
+  EXPECT_EQ(all.length_, 300000u);
+  ASSERT_EQ(all.bytes_.size(), 300000u);
+  EXPECT_EQ(test::PatternMismatch(all.bytes_.data(), all.bytes_.size()), 300000u);
+
+  RecordingSink missing;
+  EXPECT_EQ(HttpDownload(Url("/no/such/package.zip"), kPackageLimits, missing),
+            TransferEnd::kComplete);
+  EXPECT_EQ(missing.status_, 404);
+
+  RecordingSink declining(1);
+  EXPECT_EQ(HttpDownload(Url("/fault/pattern/300000"), kPackageLimits, declining),
+            TransferEnd::kStopped);
+  EXPECT_EQ(declining.takes_, 1);
+}
+
+TEST_F(HttpReadTest, DownloadPastItsDeadlineNeverTouchesTheSinkAgain) {
+  // A byte every 20 ms: the deadline passes in the middle of the body, while the transfer's
+  // thread still receives bytes inside WinInet.
+  RecordingSink sink;
+  EXPECT_EQ(
+      HttpDownload(Url("/fault/trickle/20/fault/pattern/2000"), Limits(60'000, 6'000, 0), sink),
+      TransferEnd::kTimedOut);
+  const int takes = sink.takes_;
+  EXPECT_GT(takes, 0);
+  Sleep(1'000);
+  EXPECT_EQ(sink.takes_, takes);
+  EXPECT_EQ(test::PatternMismatch(sink.bytes_.data(), sink.bytes_.size()), sink.bytes_.size());
 }
 
 }  // namespace

@@ -1,0 +1,156 @@
+// The rules of a bounded transfer: deadline and stall verdicts, lengths against the cap, and the
+// size of each read.
+#include "runtime/system/http_transfer_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+#include "runtime/system/http_read_rules.h"
+
+namespace lq {
+namespace {
+
+struct Arrival {
+  std::uint64_t time;
+  std::uint64_t total;
+};
+
+constexpr TransferLimits kStall{0, 0, 0, 0, 1000, 100};  // 100 bytes in every 1000 ms
+
+TEST(TransferWatch, VerdictsOverTime) {
+  struct Case {
+    const char* name;
+    TransferLimits limits;
+    std::vector<Arrival> arrivals;  // the transfer starts at time 1000
+    std::uint64_t at;
+    std::optional<TransferEnd> verdict;
+    std::optional<std::uint64_t> next_check;
+  };
+  const Case cases[] = {
+      {"no bounds", {}, {{1500, 10}}, 1'000'000, std::nullopt, std::nullopt},
+      {"before the deadline", {0, 0, 500, 0, 0, 0}, {}, 1499, std::nullopt, 1500},
+      {"at the deadline",
+       {0, 0, 500, 0, 0, 0},
+       {{1200, 1 << 20}},
+       1500,
+       TransferEnd::kTimedOut,
+       1500},
+      {"nothing in the first window", kStall, {}, 2000, TransferEnd::kStalled, 2000},
+      {"first window not over", kStall, {}, 1999, std::nullopt, 2000},
+      {"too little in the first window", kStall, {{1100, 99}}, 2000, TransferEnd::kStalled, 2000},
+      {"enough at once, then nothing", kStall, {{1100, 100}}, 2099, std::nullopt, 2100},
+      {"enough at once, then a window without",
+       kStall,
+       {{1100, 100}},
+       2100,
+       TransferEnd::kStalled,
+       2100},
+      // Steady 60 bytes every 500 ms: any window holds 120.
+      {"steady trickle above the minimum",
+       kStall,
+       {{1500, 60}, {2000, 120}, {2500, 180}, {3000, 240}},
+       3400,
+       std::nullopt,
+       3500},
+      // 40 bytes every 500 ms: a window holds 80 (the watch, asked only now, sees the last one).
+      {"steady trickle below the minimum",
+       kStall,
+       {{1500, 40}, {2000, 80}, {2500, 120}, {3000, 160}},
+       3000,
+       TransferEnd::kStalled,
+       3000},
+      {"a burst then a slow trickle",
+       kStall,
+       {{1010, 5000}, {1600, 5050}, {2200, 5100}},
+       2600,
+       TransferEnd::kStalled,
+       2600},
+      {"stall rule and deadline, the deadline first",
+       {0, 0, 1500, 0, 1000, 100},
+       {{1100, 500}, {2000, 600}},
+       2500,
+       TransferEnd::kTimedOut,
+       2500},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TransferWatch watch(c.limits, 1000);
+    for (const Arrival& a : c.arrivals) watch.Arrived(a.time, a.total);
+    EXPECT_EQ(watch.Verdict(c.at), c.verdict);
+    EXPECT_EQ(watch.NextCheck(), c.next_check);
+  }
+}
+
+TEST(TransferWatch, ManyFastArrivalsThenSilence) {
+  // 200000 arrivals of 4 KiB: only those within the last minimum's worth of bytes matter.
+  TransferWatch watch({0, 0, 0, 0, 30'000, 1024}, 0);
+  for (std::uint64_t i = 1; i <= 200'000; ++i) watch.Arrived(i / 20, i * 4096);
+  EXPECT_EQ(watch.Verdict(10'000 + 29'999), std::nullopt);
+  EXPECT_EQ(watch.Verdict(10'000 + 30'000), TransferEnd::kStalled);
+}
+
+TEST(TransferLengths, AnnouncedAndReceivedAgainstTheCap) {
+  const TransferLimits capped{0, 0, 0, 1000, 0, 0};
+  const TransferLimits open{};
+  struct Case {
+    TransferLimits limits;
+    std::optional<std::uint64_t> announced;
+    std::uint64_t received;
+    bool expects_body;
+    TransferEnd announced_end;
+    TransferEnd body_end;
+  };
+  const Case cases[] = {
+      {capped, 1000, 1000, true, TransferEnd::kComplete, TransferEnd::kComplete},
+      {capped, 1001, 0, true, TransferEnd::kTooLarge, TransferEnd::kBroken},
+      {capped, std::nullopt, 1001, true, TransferEnd::kComplete, TransferEnd::kTooLarge},
+      {open, 0xFFFFFFFFull, 10, true, TransferEnd::kComplete, TransferEnd::kBroken},
+      {open, 500, 500, true, TransferEnd::kComplete, TransferEnd::kComplete},
+      {open, std::nullopt, 0, true, TransferEnd::kComplete, TransferEnd::kComplete},
+      // A HEAD's length tells of a body that does not come.
+      {open, 500, 0, false, TransferEnd::kComplete, TransferEnd::kComplete},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(AnnouncedLengthEnd(c.limits, c.announced), c.announced_end);
+    EXPECT_EQ(BodyEnd(c.limits, c.announced, c.received, c.expects_body), c.body_end);
+  }
+}
+
+TEST(ReadPacer, AsksForWhatIsThereUntilTheRateIsKnown) {
+  ReadPacer pacer(100'000);
+  EXPECT_EQ(pacer.Next(0), 1u);
+  EXPECT_EQ(pacer.Next(8192), 8192u);
+  EXPECT_EQ(pacer.Next(500'000), 100'000u);
+  // Reads that drain what was there take no time and teach nothing.
+  pacer.Done(8192, 0);
+  pacer.Done(8192, 0);
+  EXPECT_EQ(pacer.Next(1808), 1808u);
+  // 40 KB in 100 ms is 100 KB in a quarter second: whole chunks.
+  pacer.Done(40'000, 100);
+  EXPECT_EQ(pacer.Next(10), 100'000u);
+  // A slow link: 20 bytes a second asks for what is there, or the 5 a quarter second brings.
+  pacer.Done(20, 1000);
+  EXPECT_EQ(pacer.Next(1), 5u);
+  EXPECT_EQ(pacer.Next(300), 300u);
+}
+
+TEST(BodyCollector, ReadsInPlaceOrCopies) {
+  BodyCollector collector;
+  ASSERT_TRUE(collector.Begin(200, 10));
+  std::span<std::uint8_t> room = collector.Room(4);
+  ASSERT_EQ(room.size(), 4u);
+  for (std::uint8_t i = 0; i < 4; ++i) room[i] = i;
+  ASSERT_TRUE(collector.Take(room));
+  const std::uint8_t rest[] = {4, 5, 6, 7, 8, 9, 10};
+  ASSERT_TRUE(collector.Take(rest));
+  const ByteSet body = collector.Body();
+  ASSERT_EQ(body.size(), 11u);
+  for (std::uint8_t i = 0; i < 11; ++i) EXPECT_EQ(body.data()[i], i);
+  EXPECT_FALSE(collector.out_of_memory());
+  EXPECT_TRUE(collector.Body().empty());
+}
+
+}  // namespace
+}  // namespace lq
