@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -113,15 +114,23 @@ TEST_F(GuiQueue, NothingRunsWhileEventDispatchIsSuspended) {
   EXPECT_EQ(ran, 1);
 }
 
+std::atomic<int> g_started{0};
+std::atomic<int> g_ended{0};
+// Goes with a worker's work: its end tells that the thread is past the throw. The test waits for
+// that, as a process that ends while one of its threads is still unwinding can hang in its exit.
+struct WorkEnd {
+  ~WorkEnd() { ++g_ended; }
+};
+
 TEST(WorkerThreads, AnExceptionEndsOnlyItsOwnThread) {
-  static std::atomic<int> started{0};
   for (int i = 0; i < 2; ++i) {
-    ASSERT_TRUE(StartWorkerThread([] {
-      ++started;
+    ASSERT_TRUE(StartWorkerThread([end = std::make_shared<WorkEnd>()] {
+      ++g_started;
       throw std::runtime_error("not past the start routine");
     }));
   }
-  WaitFor(started, 2);  // the process is still there
+  WaitFor(g_ended, 2);
+  EXPECT_EQ(g_started, 2);
 }
 
 }  // namespace
