@@ -5,6 +5,7 @@
 #include "app/shell_handlers.h"
 #include "app/shell_system.h"
 #include "runtime/forms/unit_properties.h"
+#include "skins/game_files.h"
 
 namespace lq {
 namespace {
@@ -26,6 +27,7 @@ bool TakePath(const Text& path) {
   }
   SetDirectoryField(*directory);
   PublishGameDirectory(DirectoryField());
+  ResolveGameFolderLeftovers(DirectoryField());
   return true;
 }
 

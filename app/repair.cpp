@@ -3,9 +3,8 @@
 #include "app/main_window.h"
 #include "app/shell_handlers.h"
 #include "app/shell_system.h"
-#include "runtime/commands/text_commands.h"
 #include "runtime/forms/unit_properties.h"
-#include "skins/archive_list.h"
+#include "skins/installation.h"
 
 namespace lq {
 
@@ -20,9 +19,8 @@ void RepairArchiveList() {
     Shell().ShowMessage(kNoDirectoryMessage, 0, Text());
     return;
   }
-  // The directory ends in a backslash, so the path holds two in a row, which Windows reads as one.
-  const Text listPath = ConcatTexts(directory, "\\", Text(kArchiveListFileName));
-  const bool written = Shell().WriteBytesToFile(listPath, StockArchiveListContent());
+  // ClientZips.txt of that directory, replaced whole or not at all, in turn with installations.
+  const bool written = WriteStockArchiveList(directory);
   Shell().ShowMessage(written ? kRepairedMessage : kRepairFailedMessage, 0, Text());
 }
 

@@ -9,6 +9,7 @@
 #include "runtime/errors/program_end.h"
 #include "runtime/forms/event_numbers.h"
 #include "runtime/forms/unit_properties.h"
+#include "skins/game_files.h"
 
 namespace lq {
 namespace {
@@ -77,6 +78,9 @@ void ShowMenuClicked() {
   WriteLogicalProperty(kMainWindowId, kOwnUnit, kWindowTopmost, false);
 }
 
-void ExitMenuClicked() { EndProgram(0); }
+void ExitMenuClicked() {
+  HoldGameFileStepsForExit();  // no file step of an installation is cut in the middle
+  EndProgram(0);
+}
 
 }  // namespace lq

@@ -2,178 +2,216 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstring>
+#include <charconv>
+#include <set>
 #include <utility>
-
-#include "runtime/errors/win32/wide_text.h"
 
 namespace lq {
 namespace {
 
-// Large writes go out in pieces a DWORD can count.
-constexpr std::size_t kWritePiece = 16u << 20;
+constexpr std::string_view kTemporaryPrefix = ".LOLQuillet-";
+constexpr std::string_view kStagedKind = "part";
+constexpr std::string_view kSetAsideKind = "old";
 
-bool EndsWithSeparator(const std::wstring& path) {
-  return !path.empty() && (path.back() == L'\\' || path.back() == L'/');
+// The temporary files this process is working with now: resolving leftovers passes them by.
+class LiveNames {
+ public:
+  void Add(const std::string& name) {
+    std::lock_guard lock(mutex_);
+    names_.insert(name);
+  }
+  void Remove(const std::string& name) {
+    std::lock_guard lock(mutex_);
+    names_.erase(name);
+  }
+  bool Contains(const std::string& name) {
+    std::lock_guard lock(mutex_);
+    return names_.contains(name);
+  }
+
+ private:
+  std::mutex mutex_;
+  std::set<std::string> names_;
+};
+
+LiveNames& Live() {
+  static LiveNames& live = *new LiveNames;  // never destroyed: threads may outlive main
+  return live;
 }
 
-std::wstring InDirectory(const std::wstring& directory, const std::wstring& name) {
-  return EndsWithSeparator(directory) || directory.empty() ? directory + name
-                                                           : directory + L'\\' + name;
+// A name that no other temporary file of this or another copy of the program has, registered as
+// live until the caller lets it go.
+std::string NewTemporaryName(GameFolder& folder, std::string_view kind, std::string_view target) {
+  static std::atomic<std::uint64_t> counter{0};
+  std::string name(kTemporaryPrefix);
+  name += std::to_string(folder.ProcessId());
+  name += '-';
+  name += std::to_string(counter.fetch_add(1));
+  name += '.';
+  name += kind;
+  if (!target.empty()) {
+    name += '.';
+    name += target;
+  }
+  Live().Add(name);
+  return name;
 }
 
-// A name no other file of this or another copy of the program uses at the same time.
-std::wstring TemporaryName(const wchar_t* kind) {
-  static std::atomic<unsigned> counter{0};
-  return L".LOLQuillet-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-         std::to_wstring(counter.fetch_add(1)) + L"." + kind;
+bool ParseNumber(std::string_view& text, std::uint64_t& value) {
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end == text.data()) {
+    return false;
+  }
+  text.remove_prefix(static_cast<std::size_t>(end - text.data()));
+  return true;
 }
 
-bool Exists(const std::wstring& path) {
-  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// A read-only file is never replaced, on any file system and whatever rights the process has.
-bool IsReadOnly(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-}
-
-bool Move(const std::wstring& from, const std::wstring& to, DWORD flags) {
-  return MoveFileExW(from.c_str(), to.c_str(), flags | MOVEFILE_WRITE_THROUGH) != 0;
+std::timed_mutex& FileStepsMutex() {
+  static std::timed_mutex& mutex = *new std::timed_mutex;  // held, on purpose, while the end runs
+  return mutex;
 }
 
 }  // namespace
 
-std::wstring GameFilePath(const Text& directory, std::string_view file_name) {
-  return InDirectory(GbkToWide(directory.view()), GbkToWide(file_name));
-}
-
-bool IsPlainFileName(std::string_view gbk_file_name) {
-  const std::wstring name = GbkToWide(gbk_file_name);
-  if (name.empty() || name == L"." || name == L"..") {
+bool IsPlainFileName(std::string_view name) {
+  if (name.empty() || name == "." || name == "..") {
     return false;
   }
-  return name.find_first_of(L"\\/:") == std::wstring::npos;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(name[i]);
+    if (byte >= 0x81 && i + 1 < name.size()) {
+      ++i;  // a two-byte character: its trail byte may be 0x5c without being a backslash
+    } else if (byte == '\\' || byte == '/' || byte == ':' || byte == 0) {
+      return false;
+    }
+  }
+  return true;
 }
 
-// ---- StagedFile ------------------------------------------------------------------------------
-
-std::optional<StagedFile> StagedFile::Create(const std::wstring& directory) {
-  for (int attempt = 0; attempt < 16; ++attempt) {
-    std::wstring path = InDirectory(directory, TemporaryName(L"part"));
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-      return StagedFile(file, std::move(path));
-    }
-    if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) {
-      break;
+std::optional<TemporaryName> ParseTemporaryName(std::string_view name) {
+  if (!name.starts_with(kTemporaryPrefix)) {
+    return std::nullopt;
+  }
+  name.remove_prefix(kTemporaryPrefix.size());
+  std::uint64_t process = 0;
+  std::uint64_t counter = 0;
+  if (!ParseNumber(name, process) || process > UINT32_MAX || !name.starts_with('-')) {
+    return std::nullopt;
+  }
+  name.remove_prefix(1);
+  if (!ParseNumber(name, counter) || !name.starts_with('.')) {
+    return std::nullopt;
+  }
+  name.remove_prefix(1);
+  TemporaryName parsed;
+  parsed.process_id = static_cast<std::uint32_t>(process);
+  if (name == kStagedKind) {
+    return parsed;
+  }
+  if (name.starts_with(kSetAsideKind) && name.size() > kSetAsideKind.size() + 1 &&
+      name[kSetAsideKind.size()] == '.') {
+    parsed.set_aside = true;
+    parsed.target = std::string(name.substr(kSetAsideKind.size() + 1));
+    if (IsPlainFileName(parsed.target)) {
+      return parsed;
     }
   }
   return std::nullopt;
 }
 
-StagedFile::StagedFile(StagedFile&& other) noexcept
-    : file_(std::exchange(other.file_, INVALID_HANDLE_VALUE)),
-      path_(std::move(other.path_)),
-      written_(other.written_),
-      placed_(std::exchange(other.placed_, true)) {}
+// ---- StagedFile ------------------------------------------------------------------------------
 
-StagedFile::~StagedFile() {
-  Close();
-  if (!placed_ && !path_.empty()) {
-    DeleteFileW(path_.c_str());
+StagedFile::StagedFile(GameFolder& folder, std::unique_ptr<FolderFile> file, std::string name)
+    : folder_(folder), file_(std::move(file)), name_(std::move(name)) {}
+
+std::unique_ptr<StagedFile> StagedFile::Create(GameFolder& folder) {
+  // A name can only be taken already by a leftover of an earlier process with the same id.
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    std::string name = NewTemporaryName(folder, kStagedKind, "");
+    if (std::unique_ptr<FolderFile> file = folder.Create(name)) {
+      return std::unique_ptr<StagedFile>(new StagedFile(folder, std::move(file), std::move(name)));
+    }
+    Live().Remove(name);
+    if (folder.Find(name) == FolderEntry::kMissing) {
+      break;  // the folder takes no file at all
+    }
   }
+  return nullptr;
 }
 
-void StagedFile::Close() {
-  if (file_ != INVALID_HANDLE_VALUE) {
-    CloseHandle(std::exchange(file_, INVALID_HANDLE_VALUE));
+StagedFile::~StagedFile() {
+  file_.reset();
+  if (!placed_) {
+    folder_.Delete(name_);  // a file that stays is a leftover, resolved later
   }
+  Live().Remove(name_);
 }
 
 bool StagedFile::Write(std::span<const std::uint8_t> bytes) {
-  if (file_ == INVALID_HANDLE_VALUE) {
+  if (!file_ || !file_->Write(bytes)) {
     return false;
   }
-  while (!bytes.empty()) {
-    const DWORD want = static_cast<DWORD>(std::min(bytes.size(), kWritePiece));
-    DWORD wrote = 0;
-    if (!WriteFile(file_, bytes.data(), want, &wrote, nullptr) || wrote == 0) {
-      return false;
-    }
-    written_ += wrote;
-    bytes = bytes.subspan(wrote);
-  }
+  written_ += bytes.size();
   return true;
 }
 
 bool StagedFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) {
-  if (file_ == INVALID_HANDLE_VALUE || offset > written_ || out.size() > written_ - offset) {
+  if (!file_ || offset > written_ || out.size() > written_ - offset) {
     return false;
   }
-  while (!out.empty()) {
-    OVERLAPPED at{};
-    at.Offset = static_cast<DWORD>(offset);
-    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-    const DWORD want = static_cast<DWORD>(std::min(out.size(), kWritePiece));
-    DWORD got = 0;
-    if (!ReadFile(file_, out.data(), want, &got, &at) || got == 0) {
-      return false;
-    }
-    offset += got;
-    out = out.subspan(got);
-  }
-  // Positioned reads move the file pointer: writing goes on at the end.
-  LARGE_INTEGER end{};
-  end.QuadPart = static_cast<LONGLONG>(written_);
-  return SetFilePointerEx(file_, end, nullptr, FILE_BEGIN) != 0;
+  return file_->ReadAt(offset, out);
 }
 
 bool StagedFile::Finish() {
-  if (file_ == INVALID_HANDLE_VALUE) {
+  if (!file_) {
     return false;
   }
-  const bool flushed = FlushFileBuffers(file_) != 0;
-  const bool closed = CloseHandle(std::exchange(file_, INVALID_HANDLE_VALUE)) != 0;
+  const bool flushed = file_->Flush();
+  const bool closed = file_->Close();
+  file_.reset();
   return flushed && closed;
 }
 
-bool StagedFile::MoveOver(const std::wstring& target) {
-  if (file_ != INVALID_HANDLE_VALUE || placed_ || path_.empty() || IsReadOnly(target)) {
-    return false;  // not finished, already placed, or a target that must stay
+bool StagedFile::MoveOver(std::string_view target) {
+  if (file_ || placed_) {
+    return false;  // not finished, or already placed
   }
-  if (!Move(path_, target, MOVEFILE_REPLACE_EXISTING)) {
+  const FolderEntry entry = folder_.Find(target);
+  if (entry == FolderEntry::kReadOnlyFile || entry == FolderEntry::kOther) {
+    return false;
+  }
+  if (!folder_.Rename(name_, target, true)) {
     return false;
   }
   placed_ = true;
   return true;
 }
 
-// ---- ReplaceFileContent ----------------------------------------------------------------------
-
-bool ReplaceFileContent(const std::wstring& directory, const std::wstring& target,
+bool ReplaceFileContent(GameFolder& folder, std::string_view target,
                         std::span<const std::uint8_t> bytes) {
-  std::optional<StagedFile> staged = StagedFile::Create(directory);
+  std::unique_ptr<StagedFile> staged = StagedFile::Create(folder);
   return staged && staged->Write(bytes) && staged->Finish() && staged->MoveOver(target);
 }
 
 // ---- SetAside --------------------------------------------------------------------------------
 
-bool SetAside::Take(const std::wstring& directory, const std::wstring& target) {
-  Clear();
-  if (!Exists(target)) {
-    target_ = target;
-    return true;
+bool SetAside::Take(std::string_view target) {
+  Release();
+  switch (folder_.Find(target)) {
+    case FolderEntry::kMissing:
+      target_ = target;
+      return true;
+    case FolderEntry::kFile:
+      break;
+    case FolderEntry::kReadOnlyFile:
+    case FolderEntry::kOther:
+      return false;
   }
-  if (IsReadOnly(target)) {
-    return false;
-  }
-  std::wstring aside = InDirectory(directory, TemporaryName(L"old"));
-  if (CreateHardLinkW(aside.c_str(), target.c_str(), nullptr)) {
+  std::string aside = NewTemporaryName(folder_, kSetAsideKind, target);
+  if (folder_.Link(target, aside)) {
     linked_ = true;
-  } else if (!Move(target, aside, 0)) {
+  } else if (!folder_.Rename(target, aside, false)) {
+    Live().Remove(aside);
     return false;
   }
   target_ = target;
@@ -181,46 +219,90 @@ bool SetAside::Take(const std::wstring& directory, const std::wstring& target) {
   return true;
 }
 
-void SetAside::Abandon() {
-  if (!aside_.empty()) {
-    if (linked_) {
-      DeleteFileW(aside_.c_str());
-    } else {
-      Move(aside_, target_, MOVEFILE_REPLACE_EXISTING);
-    }
+bool SetAside::Abandon() {
+  if (target_.empty()) {
+    return true;
   }
-  Clear();
+  bool back = true;
+  if (!aside_.empty()) {
+    back = linked_ ? (folder_.Delete(aside_), true) : folder_.Rename(aside_, target_, false);
+  }
+  Release();
+  return back;
 }
 
 bool SetAside::Restore() {
   if (target_.empty()) {
     return true;
   }
-  const bool restored = aside_.empty() ? !Exists(target_) || DeleteFileW(target_.c_str()) != 0
-                                       : Move(aside_, target_, MOVEFILE_REPLACE_EXISTING);
-  if (restored) {
-    Clear();
-  }
+  const bool restored =
+      aside_.empty() ? folder_.Find(target_) == FolderEntry::kMissing || folder_.Delete(target_)
+                     : folder_.Rename(aside_, target_, true);
+  Release();
   return restored;
 }
 
 void SetAside::Discard() {
   if (!aside_.empty()) {
-    DeleteFileW(aside_.c_str());
+    folder_.Delete(aside_);  // one that stays is a leftover whose target exists: deleted later
   }
-  Clear();
+  Release();
 }
 
-void SetAside::Clear() {
+void SetAside::Release() {
+  if (!aside_.empty()) {
+    Live().Remove(aside_);
+  }
   target_.clear();
   aside_.clear();
   linked_ = false;
 }
 
-SetAside::~SetAside() {
-  if (!target_.empty()) {
-    Abandon();
+SetAside::~SetAside() { Abandon(); }
+
+// ---- Leftovers and the file steps ------------------------------------------------------------
+
+void ResolveLeftovers(GameFolder& folder) {
+  const std::optional<std::vector<std::string>> names = folder.List();
+  if (!names) {
+    return;
   }
+  const std::uint32_t own = folder.ProcessId();
+  for (const std::string& name : *names) {
+    const std::optional<TemporaryName> parsed = ParseTemporaryName(name);
+    if (!parsed) {
+      continue;
+    }
+    const bool in_use = parsed->process_id == own ? Live().Contains(name)
+                                                  : folder.OwnerRunning(parsed->process_id, name);
+    if (in_use) {
+      continue;
+    }
+    if (parsed->set_aside && folder.Find(parsed->target) == FolderEntry::kMissing) {
+      folder.Rename(name, parsed->target, false);
+    } else {
+      folder.Delete(name);
+    }
+  }
+}
+
+std::unique_lock<std::timed_mutex> LockGameFileSteps() {
+  return std::unique_lock<std::timed_mutex>(FileStepsMutex());
+}
+
+void ResolveGameFolderLeftovers(const Text& directory) {
+  std::unique_lock lock(FileStepsMutex(), std::try_to_lock);
+  if (!lock || directory.empty()) {
+    return;
+  }
+  if (std::unique_ptr<GameFolder> folder = OpenGameFolder(directory)) {
+    ResolveLeftovers(*folder);
+  }
+}
+
+bool HoldGameFileStepsForExit(std::uint32_t limit_ms) {
+  // Never released: the process ends while it is held.
+  return FileStepsMutex().try_lock_for(std::chrono::milliseconds(limit_ms));
 }
 
 }  // namespace lq

@@ -1,10 +1,11 @@
 #include "skins/installation.h"
 
-#include <mutex>
-#include <optional>
-#include <string>
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdio>
+#include <memory>
 
-#include "runtime/system/http_read.h"
 #include "skins/archive_list.h"
 #include "skins/game_files.h"
 #include "skins/zip_check.h"
@@ -15,33 +16,85 @@ namespace {
 constexpr int kHttpOk = 200;
 constexpr std::string_view kPackageExtension = ".zip";
 
-// The file steps that change the game directory, taken in turn by concurrent installations.
-std::mutex& FileStepsMutex() {
-  static std::mutex mutex;
-  return mutex;
+std::atomic<PackageDownloader> g_downloader{nullptr};
+
+TransferEnd Download(const Text& url, BodySink& sink) {
+  if (PackageDownloader downloader = g_downloader.load()) {
+    return downloader(url, sink);
+  }
+#ifdef _WIN32
+  return HttpDownload(url, kPackageLimits, sink);
+#else
+  return TransferEnd::kNoResponse;
+#endif
 }
 
+// Takes the body of a status-200 response into a staged file as it arrives, and tells the
+// progress.
+class PackageSink final : public BodySink {
+ public:
+  PackageSink(GameFolder& folder, const CaptionSink& caption)
+      : folder_(folder), caption_(caption) {}
+
+  bool Begin(int status, std::optional<std::uint64_t> length) override {
+    if (status != kHttpOk) {
+      return false;
+    }
+    staged_ = StagedFile::Create(folder_);
+    if (!staged_) {
+      write_failed_ = true;
+      return false;
+    }
+    length_ = length;
+    Report();
+    return true;
+  }
+
+  bool Take(std::span<const std::uint8_t> bytes) override {
+    if (!staged_->Write(bytes)) {
+      write_failed_ = true;
+      return false;
+    }
+    Report();
+    return true;
+  }
+
+  bool write_failed() const { return write_failed_; }
+  std::unique_ptr<StagedFile>& staged() { return staged_; }
+
+ private:
+  void Report() {
+    std::string text = DownloadCaption(staged_->size(), length_);
+    if (caption_ && text != shown_) {
+      caption_(text);
+      shown_ = std::move(text);
+    }
+  }
+
+  GameFolder& folder_;
+  const CaptionSink& caption_;
+  std::unique_ptr<StagedFile> staged_;
+  std::optional<std::uint64_t> length_;
+  std::string shown_;
+  bool write_failed_ = false;
+};
+
 // The package in place, then the list naming it. When the list cannot be replaced the package
-// file is put back as it was, so a failure changes nothing.
-InstallationResult PutInPlace(StagedFile& package, const InstallationInputs& inputs) {
-  const std::wstring directory = GameFilePath(inputs.game_directory, "");
-  const std::wstring package_path =
-      GameFilePath(inputs.game_directory, std::string(inputs.name.view()) + ".zip");
-  const std::wstring list_path = GameFilePath(inputs.game_directory, kArchiveListFileName);
+// file is put back as it was, so a failure changes nothing, or says that it did.
+InstallationResult PutInPlace(GameFolder& folder, StagedFile& package,
+                              const InstallationInputs& inputs) {
+  const std::string package_name = std::string(inputs.name.view()) + std::string(kPackageExtension);
   const ByteSet list = ArchiveListContentWithPackage(inputs.name);
 
-  std::lock_guard lock(FileStepsMutex());
-  SetAside previous;
-  if (!previous.Take(directory, package_path)) {
+  SetAside previous(folder);
+  if (!previous.Take(package_name)) {
     return InstallationResult::kWriteFailed;
   }
-  if (!package.MoveOver(package_path)) {
-    previous.Abandon();
-    return InstallationResult::kWriteFailed;
+  if (!package.MoveOver(package_name)) {
+    return previous.Abandon() ? InstallationResult::kWriteFailed : InstallationResult::kNotRestored;
   }
-  if (!ReplaceFileContent(directory, list_path, list.bytes())) {
-    previous.Restore();
-    return InstallationResult::kWriteFailed;
+  if (!ReplaceFileContent(folder, kArchiveListFileName, list.bytes())) {
+    return previous.Restore() ? InstallationResult::kWriteFailed : InstallationResult::kNotRestored;
   }
   previous.Discard();
   return InstallationResult::kInstalled;
@@ -59,12 +112,33 @@ std::string_view InstallationMessage(InstallationResult result) {
       return kDownloadFailedMessage;
     case InstallationResult::kWriteFailed:
       return kWriteFailedMessage;
+    case InstallationResult::kNotRestored:
+      return kNotRestoredMessage;
   }
   return kDownloadFailedMessage;
 }
 
+std::string DownloadCaption(std::uint64_t received, std::optional<std::uint64_t> length) {
+  char figure[32];
+  if (length && *length > 0) {
+    // Whole percents, rounded down: 100% only once every byte is there.
+    const double share = static_cast<double>(received) / static_cast<double>(*length);
+    const unsigned percent =
+        received >= *length ? 100u : std::min(99u, static_cast<unsigned>(share * 100));
+    std::snprintf(figure, sizeof figure, " %u%%", percent);
+  } else {
+    const double tenths = std::floor(static_cast<double>(received) * 10.0 / (1024.0 * 1024.0));
+    std::snprintf(figure, sizeof figure, " %.1fMB", tenths / 10.0);
+  }
+  return std::string(kDownloadingCaption) + figure;
+}
+
+PackageDownloader SetPackageDownloader(PackageDownloader downloader) {
+  return g_downloader.exchange(downloader);
+}
+
 InstallationResult InstallSkinPackage(const InstallationInputs& inputs,
-                                      const std::function<void()>& writing) {
+                                      const CaptionSink& caption) {
   if (inputs.game_directory.empty()) {
     return InstallationResult::kNoGameDirectory;
   }
@@ -72,28 +146,44 @@ InstallationResult InstallSkinPackage(const InstallationInputs& inputs,
   if (inputs.name.empty() || !IsPlainFileName(file_name) || inputs.package_url.empty()) {
     return InstallationResult::kNoPackage;
   }
-
-  std::optional<StagedFile> staged;
+  const std::unique_ptr<GameFolder> folder = OpenGameFolder(inputs.game_directory);
+  if (!folder) {
+    return InstallationResult::kWriteFailed;
+  }
   {
-    // The body lives only until it is in the temporary file: the package is never held twice.
-    HttpReadResult download = HttpReadWithStatus(inputs.package_url);
-    if (download.status != kHttpOk || CheckZipArchive(std::span<const std::uint8_t>(
-                                          download.body.bytes())) != ZipVerdict::kArchive) {
-      return InstallationResult::kNoPackage;
-    }
-    std::optional<StagedFile> created = StagedFile::Create(GameFilePath(inputs.game_directory, ""));
-    if (!created || !created->Write(download.body.bytes())) {
-      return InstallationResult::kWriteFailed;
-    }
-    staged.emplace(std::move(*created));
+    const auto turn = LockGameFileSteps();
+    ResolveLeftovers(*folder);
+  }
+
+  PackageSink sink(*folder, caption);
+  const TransferEnd end = Download(inputs.package_url, sink);
+  if (sink.write_failed()) {
+    return InstallationResult::kWriteFailed;
+  }
+  std::unique_ptr<StagedFile>& staged = sink.staged();
+  if (end != TransferEnd::kComplete || !staged ||
+      CheckZipArchive(*staged) != ZipVerdict::kArchive) {
+    return InstallationResult::kNoPackage;
   }
   if (!staged->Finish()) {
     return InstallationResult::kWriteFailed;
   }
-  if (writing) {
-    writing();
+  if (caption) {
+    caption(kWritingCaption);
   }
-  return PutInPlace(*staged, inputs);
+  const auto turn = LockGameFileSteps();
+  return PutInPlace(*folder, *staged, inputs);
+}
+
+bool WriteStockArchiveList(const Text& directory) {
+  const std::unique_ptr<GameFolder> folder = OpenGameFolder(directory);
+  if (!folder) {
+    return false;
+  }
+  const ByteSet list = StockArchiveListContent();
+  const auto turn = LockGameFileSteps();
+  ResolveLeftovers(*folder);
+  return ReplaceFileContent(*folder, kArchiveListFileName, list.bytes());
 }
 
 InstallationResult RunInstallation(const InstallationInputs& inputs, InstallationView& view) {
@@ -103,7 +193,7 @@ InstallationResult RunInstallation(const InstallationInputs& inputs, Installatio
   }
   view.SetCaption(kDownloadingCaption);
   const InstallationResult result =
-      InstallSkinPackage(inputs, [&view] { view.SetCaption(kWritingCaption); });
+      InstallSkinPackage(inputs, [&view](std::string_view caption) { view.SetCaption(caption); });
   view.ShowMessage(InstallationMessage(result));
   view.SetCaption(kIdleCaption);
   if (result == InstallationResult::kInstalled) {

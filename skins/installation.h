@@ -8,19 +8,25 @@
 //   directory) taken when it starts; what happens to the slot or the game directory later does not
 //   reach it.
 // - Without a game directory it refuses and writes nothing.
-// - Only a download with status 200 whose bytes are a zip archive is a package. Anything else
-//   writes nothing and changes nothing, and is reported as a failure, never as "载入成功".
-// - Both files are replaced atomically (temporary file beside the target, on the disk, then moved
-//   over it), the list only once its package is in place; when the list cannot be replaced, the
-//   package file is put back as it was.
-// - The file steps of concurrent installations take turns, so ClientZips.txt always names the
+// - Only a download with status 200 whose bytes are a whole zip archive (every entry inflates to
+//   its CRC-32) is a package. The bytes go into a staged file in the Game folder as they arrive,
+//   so memory stays flat whatever the package's size. Anything else changes nothing and is
+//   reported as a failure, never as "载入成功".
+// - Both files are replaced atomically (game_files.h), the list only once its package is in
+//   place; when the list cannot be replaced, the package file is put back as it was. When even
+//   that fails, the message says so and sends the user to 修复.
+// - The file steps of installations and repairs take turns, so ClientZips.txt always names the
 //   package of the installation that finished last, and that package is whole.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "runtime/commands/values.h"
+#include "runtime/system/http_transfer.h"
 
 namespace lq {
 
@@ -32,6 +38,8 @@ inline constexpr const char* kInstalledMessage = "载入成功";
 inline constexpr const char* kNoGameDirectoryMessage = "请先获取游戏目录。";
 inline constexpr const char* kDownloadFailedMessage = "载入失败，请稍后再试。";
 inline constexpr const char* kWriteFailedMessage = "载入失败，无法写入游戏目录。";
+inline constexpr const char* kNotRestoredMessage =
+    "载入失败，原来的皮肤文件未能恢复，请到设置页修复。";
 
 // What one installation works with, copied when it starts.
 struct InstallationInputs {
@@ -45,16 +53,36 @@ enum class InstallationResult {
   kNoGameDirectory,  // refused: nothing written
   kNoPackage,        // the download brought no zip archive (or the slot was empty): nothing written
   kWriteFailed,      // the files could not be replaced: both stay as they were
+  kNotRestored,      // the files could not be replaced, nor the package put back as it was
 };
 
 // The message the user is shown for a result (GBK).
 std::string_view InstallationMessage(InstallationResult result);
 
-// The file steps, without any window: download, check, store the package, rewrite the list.
-// `writing` is called once the package has arrived and been checked, before the files in the game
-// directory change. Safe to run on several threads at once.
+// The captions an installation shows while it runs, in order: "正在下载", then its progress
+// ("正在下载 37%" when the package's length is known, the megabytes received otherwise, e.g.
+// "正在下载 12.3MB"), each only when its text changes; "正在写入" once the package has arrived and
+// been checked, before the files in the game directory change.
+using CaptionSink = std::function<void(std::string_view gbk_caption)>;
+
+// The caption for `received` bytes of a package of `length` bytes (or of unknown length).
+std::string DownloadCaption(std::uint64_t received, std::optional<std::uint64_t> length);
+
+// The file steps, without any window: download into a staged file, check, store the package,
+// rewrite the list. Safe to run on several threads at once.
 InstallationResult InstallSkinPackage(const InstallationInputs& inputs,
-                                      const std::function<void()>& writing = {});
+                                      const CaptionSink& caption = {});
+
+// The repair's file step: the stock list written into ClientZips.txt of `directory` through the
+// same staged replace and the same turns as installations. False, with the list as it was, when
+// it cannot be written.
+bool WriteStockArchiveList(const Text& directory);
+
+// Where packages come from: a GET of the URL streamed into the sink. The Windows build downloads
+// with the package bounds by default; tests install their own. nullptr restores the default.
+// Returns the previous one.
+using PackageDownloader = TransferEnd (*)(const Text& url, BodySink& sink);
+PackageDownloader SetPackageDownloader(PackageDownloader downloader);
 
 // What the user sees of one installation. The skin window may be gone by the time any of these
 // is called; the implementation then does nothing for the caption and the close.
@@ -67,9 +95,8 @@ class InstallationView {
   virtual void CloseWindow() = 0;
 };
 
-// A whole installation: "正在下载", the file steps ("正在写入" once the package is checked), the
-// message, "载入" again, and on success the close of the skin window. A refused installation
-// only shows its message.
+// A whole installation: its captions, the message, "载入" again, and on success the close of the
+// skin window. A refused installation only shows its message.
 InstallationResult RunInstallation(const InstallationInputs& inputs, InstallationView& view);
 
 }  // namespace lq

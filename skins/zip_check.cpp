@@ -1,5 +1,7 @@
 #include "skins/zip_check.h"
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -84,6 +86,9 @@ class Checker {
 
  private:
   bool Read(std::uint64_t offset, std::span<std::uint8_t> out) {
+    if (out.empty() && offset <= size_) {
+      return true;  // nothing to read (an empty field, whose buffer may have no address)
+    }
     if (offset > size_ || out.size() > size_ - offset || !bytes_.ReadAt(offset, out)) {
       failed_ = true;
       return false;
@@ -190,6 +195,7 @@ class Checker {
   ZipVerdict WalkCentralDirectory(const Directory& d) {
     const std::uint64_t end = d.offset + d.size;
     std::uint64_t at = d.offset;
+    data_total_ = 0;
     std::uint64_t count = 0;
     std::array<std::uint8_t, kCentralHeaderSize> h{};
     while (at < end) {
@@ -204,9 +210,17 @@ class Checker {
       }
       const std::uint64_t length =
           kCentralHeaderSize + U16(h.data() + 28) + U16(h.data() + 30) + U16(h.data() + 32);
-      const std::uint32_t local = U32(h.data() + 42);
-      if (length > end - at || (local != 0xffffffff && local >= d.offset)) {
+      if (length > end - at) {
         return ZipVerdict::kBadCentralDirectory;
+      }
+      EntryInfo entry;
+      const ZipVerdict described = Describe(h, at, d, entry);
+      if (described != ZipVerdict::kArchive) {
+        return described;
+      }
+      const ZipVerdict verified = VerifyEntry(entry, d);
+      if (verified != ZipVerdict::kArchive) {
+        return verified;
       }
       at += length;
       ++count;
@@ -215,6 +229,157 @@ class Checker {
       return ZipVerdict::kBadCentralDirectory;
     }
     return ZipVerdict::kArchive;
+  }
+
+  // What a central header says of its entry, with the Zip64 extra field's values where the
+  // classic fields defer to it.
+  struct EntryInfo {
+    std::uint16_t flags = 0;
+    std::uint16_t method = 0;
+    std::uint32_t crc = 0;
+    std::uint64_t compressed = 0;
+    std::uint64_t uncompressed = 0;
+    std::uint64_t local = 0;
+  };
+
+  ZipVerdict Describe(std::span<const std::uint8_t> h, std::uint64_t at, const Directory& d,
+                      EntryInfo& e) {
+    e.flags = U16(h.data() + 8);
+    e.method = U16(h.data() + 10);
+    e.crc = U32(h.data() + 16);
+    e.compressed = U32(h.data() + 20);
+    e.uncompressed = U32(h.data() + 24);
+    e.local = U32(h.data() + 42);
+    if (e.compressed == 0xffffffff || e.uncompressed == 0xffffffff || e.local == 0xffffffff) {
+      const std::uint16_t name_length = U16(h.data() + 28);
+      std::vector<std::uint8_t> extra(U16(h.data() + 30));
+      if (!Read(at + kCentralHeaderSize + name_length, extra)) {
+        return ZipVerdict::kUnreadable;
+      }
+      if (!ReadZip64Extra(extra, e)) {
+        return ZipVerdict::kBadCentralDirectory;
+      }
+    }
+    if (e.local >= d.offset) {
+      return ZipVerdict::kBadCentralDirectory;
+    }
+    return ZipVerdict::kArchive;
+  }
+
+  // The Zip64 extra field holds, in this order, those of the uncompressed size, the compressed
+  // size and the local header's offset whose classic field is all ones.
+  static bool ReadZip64Extra(std::span<const std::uint8_t> extra, EntryInfo& e) {
+    while (extra.size() >= 4) {
+      const std::uint16_t id = U16(extra.data());
+      const std::size_t size = U16(extra.data() + 2);
+      if (size > extra.size() - 4) {
+        return false;
+      }
+      std::span<const std::uint8_t> field = extra.subspan(4, size);
+      if (id == 0x0001) {
+        for (std::uint64_t* value : {&e.uncompressed, &e.compressed, &e.local}) {
+          if (*value != 0xffffffff) {
+            continue;
+          }
+          if (field.size() < 8) {
+            return false;
+          }
+          *value = U64(field.data());
+          field = field.subspan(8);
+        }
+        return true;
+      }
+      extra = extra.subspan(4 + size);
+    }
+    return false;
+  }
+
+  // The entry's local header, and its data inflated (or read, when stored) in pieces against the
+  // size and the CRC-32 the central directory names. Entries may not share data: together they
+  // hold no more bytes than lie before the central directory, which also bounds the work.
+  ZipVerdict VerifyEntry(const EntryInfo& e, const Directory& d) {
+    if ((e.flags & 1) != 0 || (e.method != kStored && e.method != kDeflated)) {
+      return ZipVerdict::kUnsupportedEntry;
+    }
+    std::array<std::uint8_t, kLocalHeaderSize> local{};
+    if (e.local > d.offset - kLocalHeaderSize) {
+      return ZipVerdict::kBadEntry;
+    }
+    if (!Read(e.local, local)) {
+      return ZipVerdict::kUnreadable;
+    }
+    if (U32(local.data()) != kLocalHeaderSignature) {
+      return ZipVerdict::kBadEntry;
+    }
+    const std::uint64_t data =
+        e.local + kLocalHeaderSize + U16(local.data() + 26) + U16(local.data() + 28);
+    if (data > d.offset || e.compressed > d.offset - data ||
+        e.compressed > d.offset - data_total_) {
+      return ZipVerdict::kBadEntry;
+    }
+    data_total_ += e.compressed;
+    if (e.method == kStored && e.compressed != e.uncompressed) {
+      return ZipVerdict::kDamagedEntry;
+    }
+    return e.method == kStored ? VerifyStored(e, data) : VerifyDeflated(e, data);
+  }
+
+  ZipVerdict VerifyStored(const EntryInfo& e, std::uint64_t data) {
+    uLong crc = crc32(0, nullptr, 0);
+    for (std::uint64_t done = 0; done < e.compressed;) {
+      const std::size_t n =
+          static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, e.compressed - done));
+      if (!Read(data + done, std::span(in_).first(n))) {
+        return ZipVerdict::kUnreadable;
+      }
+      crc = crc32(crc, in_.data(), static_cast<uInt>(n));
+      done += n;
+    }
+    return crc == e.crc ? ZipVerdict::kArchive : ZipVerdict::kDamagedEntry;
+  }
+
+  ZipVerdict VerifyDeflated(const EntryInfo& e, std::uint64_t data) {
+    z_stream z{};
+    if (inflateInit2(&z, -MAX_WBITS) != Z_OK) {
+      return ZipVerdict::kUnreadable;
+    }
+    struct End {
+      z_stream& z;
+      ~End() { inflateEnd(&z); }
+    } end{z};
+    uLong crc = crc32(0, nullptr, 0);
+    std::uint64_t read = 0;
+    std::uint64_t produced = 0;
+    int status = Z_OK;
+    while (status != Z_STREAM_END) {
+      if (z.avail_in == 0) {
+        if (read == e.compressed) {
+          return ZipVerdict::kDamagedEntry;  // the data ends before the stream does
+        }
+        const std::size_t n =
+            static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, e.compressed - read));
+        if (!Read(data + read, std::span(in_).first(n))) {
+          return ZipVerdict::kUnreadable;
+        }
+        read += n;
+        z.next_in = in_.data();
+        z.avail_in = static_cast<uInt>(n);
+      }
+      z.next_out = out_.data();
+      z.avail_out = static_cast<uInt>(out_.size());
+      status = inflate(&z, Z_NO_FLUSH);
+      if (status != Z_OK && status != Z_STREAM_END) {
+        return ZipVerdict::kDamagedEntry;
+      }
+      const std::size_t n = out_.size() - z.avail_out;
+      produced += n;
+      if (produced > e.uncompressed) {
+        return ZipVerdict::kDamagedEntry;
+      }
+      crc = crc32(crc, out_.data(), static_cast<uInt>(n));
+    }
+    const bool whole = read == e.compressed && z.avail_in == 0 && produced == e.uncompressed;
+    return whole && crc == e.crc ? ZipVerdict::kArchive : ZipVerdict::kDamagedEntry;
   }
 
   // Reads through a window of the directory, so many small headers cost few reads.
@@ -237,6 +402,9 @@ class Checker {
   }
 
   static constexpr std::uint64_t kWindowSize = 1 << 16;
+  static constexpr std::uint16_t kStored = 0;
+  static constexpr std::uint16_t kDeflated = 8;
+  static constexpr std::size_t kPiece = 1 << 16;
 
   ZipBytes& bytes_;
   const std::uint64_t size_;
@@ -246,6 +414,9 @@ class Checker {
   std::uint64_t tail_offset_ = 0;
   std::vector<std::uint8_t> window_;
   std::uint64_t window_offset_ = 0;
+  std::uint64_t data_total_ = 0;  // compressed bytes of the entries verified so far
+  std::vector<std::uint8_t> in_ = std::vector<std::uint8_t>(kPiece);
+  std::vector<std::uint8_t> out_ = std::vector<std::uint8_t>(kPiece);
 };
 
 class MemoryBytes final : public ZipBytes {
@@ -277,6 +448,12 @@ std::string_view ZipVerdictName(ZipVerdict verdict) {
       return "bad end record";
     case ZipVerdict::kBadCentralDirectory:
       return "bad central directory";
+    case ZipVerdict::kBadEntry:
+      return "bad entry";
+    case ZipVerdict::kDamagedEntry:
+      return "damaged entry";
+    case ZipVerdict::kUnsupportedEntry:
+      return "unsupported entry";
     case ZipVerdict::kUnreadable:
       return "unreadable";
   }

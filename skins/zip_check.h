@@ -1,9 +1,10 @@
 // Whether downloaded bytes are a zip archive that the game can mount: a local file header at the
 // start, an end-of-central-directory record at the end (with its comment reaching exactly to the
 // end of the bytes), and a central directory that lies inside the archive, before that record, and
-// holds the entries it announces. Zip64 archives are understood. The check reads the head, the
-// tail and the central directory only, so a package can be checked in its file without holding it
-// in memory.
+// holds the entries it announces; and every entry's data, inflated where it is deflated, has the
+// size and the CRC-32 the directory names, so a package damaged on the way is refused. Zip64
+// archives are understood. The check reads in pieces of bounded size, so a package is checked in
+// its file without holding it in memory.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +20,9 @@ enum class ZipVerdict {
   kNoEndRecord,          // no end-of-central-directory record ends the bytes
   kBadEndRecord,         // the record (or its Zip64 companion) is inconsistent or spans disks
   kBadCentralDirectory,  // the central directory lies outside the archive or does not parse
+  kBadEntry,             // an entry's local header or data lies outside its place or overlaps
+  kDamagedEntry,         // an entry's data does not inflate to its size and CRC-32
+  kUnsupportedEntry,     // an entry is encrypted or compressed other than stored or deflated
   kUnreadable,           // the bytes could not be read
 };
 

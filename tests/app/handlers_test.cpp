@@ -13,9 +13,11 @@
 #include "runtime/forms/gui_queue.h"
 #include "runtime/forms/unit_properties.h"
 #include "skins/archive_list.h"
+#include "skins/game_folder.h"
 #include "skins/skin_slots.h"
 #include "skins/skin_window.h"
 #include "tests/app/fake_shell.h"
+#include "tests/skins/support/test_folders.h"
 
 namespace lq {
 namespace {
@@ -139,29 +141,63 @@ TEST_F(ShellHandlers, AFailedPickKeepsTheEarlierDirectory) {
 
 // ---- 修复 ----
 
-TEST_F(ShellHandlers, RepairWritesTheStockListIntoTheFieldsDirectory) {
+// The repair writes through the game folder's file steps: a folder in memory stands in for it.
+test::MemoryDisk* g_repair_disk = nullptr;
+test::FaultPlan* g_repair_faults = nullptr;
+std::vector<Text> g_opened;
+
+std::unique_ptr<GameFolder> OpenRepairFolder(const Text& directory) {
+  g_opened.push_back(directory);
+  return test::OpenFaultyFolder(test::OpenMemoryFolder(*g_repair_disk), *g_repair_faults);
+}
+
+class Repair : public ShellHandlers {
+ protected:
+  void SetUp() override {
+    ShellHandlers::SetUp();
+    g_repair_disk = &disk;
+    g_repair_faults = &faults;
+    g_opened.clear();
+    previous = SetGameFolderOpener(&OpenRepairFolder);
+    disk.Put("ClientZips.txt", "list naming a skin");
+    disk.Put("悍警巨魔.zip", "a package");
+  }
+  void TearDown() override {
+    SetGameFolderOpener(previous);
+    ShellHandlers::TearDown();
+  }
+  test::MemoryDisk disk;
+  test::FaultPlan faults;
+  GameFolderOpener previous = nullptr;
+};
+
+TEST_F(Repair, WritesTheStockListIntoTheFieldsDirectory) {
   SetField(kGameDir);
   Click(kRepairButton);
-  EXPECT_THAT(shell.calls,
-              ElementsAre(std::string("write ") + kGameDir + "\\ClientZips.txt", "message"));
-  ASSERT_EQ(shell.written.size(), 1u);
-  EXPECT_EQ(shell.written[0].size(), 667u);
-  EXPECT_EQ(shell.written[0], StockArchiveListContent());
+  EXPECT_THAT(g_opened, ElementsAre(Text(kGameDir)));
+  const auto files = disk.Contents();
+  EXPECT_EQ(files.size(), 2u);  // the package stays, nothing else is left
+  EXPECT_EQ(files.at("ClientZips.txt").size(), 667u);
+  EXPECT_EQ(files.at("ClientZips.txt"), StockArchiveListContent().view());
+  EXPECT_EQ(files.at("悍警巨魔.zip"), "a package");
   EXPECT_THAT(shell.messages, ElementsAre(Text("修复成功")));
 }
 
-TEST_F(ShellHandlers, RepairWithAnEmptyFieldAsksForTheDirectoryEvenWhenOneWasFound) {
+TEST_F(Repair, WithAnEmptyFieldAsksForTheDirectoryEvenWhenOneWasFound) {
   PublishGameDirectory(Text(kGameDir));
   Click(kRepairButton);
-  EXPECT_TRUE(shell.written.empty());
+  EXPECT_TRUE(g_opened.empty());
+  EXPECT_EQ(disk.Contents().at("ClientZips.txt"), "list naming a skin");
   EXPECT_THAT(shell.messages, ElementsAre(Text("请先获取游戏目录。")));
 }
 
-TEST_F(ShellHandlers, AFailedRepairSaysSo) {
+TEST_F(Repair, AFailedRepairSaysSoAndKeepsTheListWhole) {
   SetField("Q:\\nowhere\\英雄联盟\\Game\\");
-  shell.write_succeeds = false;
+  faults.fail_at = 3;  // the staged list's flush
   Click(kRepairButton);
   EXPECT_THAT(shell.messages, ElementsAre(Text("修复失败，请检查游戏目录。")));
+  EXPECT_EQ(disk.Contents().at("ClientZips.txt"), "list naming a skin");
+  EXPECT_EQ(disk.Contents().size(), 2u);
 }
 
 // ---- The window's life ----

@@ -13,6 +13,7 @@
 
 #include "runtime/system/http_read.h"
 #include "skins/archive_list.h"
+#include "skins/game_files.h"
 #include "skins/installation.h"
 #include "skins/zip_check.h"
 #include "tests/support/endpoint_client.h"
@@ -86,8 +87,9 @@ class InstallFiles : public ::testing::Test {
 
 TEST_F(InstallFiles, SuccessWritesThePackageAndTheList) {
   int writing_calls = 0;
-  const InstallationResult result = InstallSkinPackage(
-      Inputs("/install/zip/300k/trundle.zip", "悍警巨魔"), [&] { ++writing_calls; });
+  const InstallationResult result =
+      InstallSkinPackage(Inputs("/install/zip/300k/trundle.zip", "悍警巨魔"),
+                         [&](std::string_view caption) { writing_calls += caption == "正在写入"; });
   ASSERT_EQ(result, InstallationResult::kInstalled);
   EXPECT_EQ(writing_calls, 1);
 
@@ -133,7 +135,8 @@ TEST_P(InstallFilesNoPackage, LeavesTheFolderAsItWas) {
   WriteAll(game_ / L"ClientZips.txt", ListWithPackage("悍警巨魔"));
   const Snapshot before = Contents(game_);
   bool writing = false;
-  EXPECT_EQ(InstallSkinPackage(Inputs(GetParam(), "悍警巨魔"), [&] { writing = true; }),
+  EXPECT_EQ(InstallSkinPackage(Inputs(GetParam(), "悍警巨魔"),
+                               [&](std::string_view caption) { writing |= caption == "正在写入"; }),
             InstallationResult::kNoPackage);
   EXPECT_FALSE(writing);
   EXPECT_EQ(Contents(game_), before);
@@ -271,6 +274,23 @@ TEST_F(InstallFiles, ConcurrentInstallationsLeaveAConsistentFolder) {
       EXPECT_TRUE(std::ranges::find(possible, files.at(file)) != possible.end()) << name;
     }
   }
+}
+
+// Leftovers on the real file system: another process's files are resolved once it has ended,
+// this process's own files only when nothing works with them.
+TEST_F(InstallFiles, LeftoversOfEndedProcessesAreResolved) {
+  const std::string own = std::to_string(GetCurrentProcessId());
+  WriteAll(game_ / L".LOLQuillet-4294967290-1.part", "staged");
+  WriteAll(game_ / Wide(".LOLQuillet-4294967290-2.old.悍警巨魔.zip"), "set aside");
+  WriteAll(game_ / Wide(".LOLQuillet-" + own + "-77.part"), "an earlier failure");
+  WriteAll(game_ / L"ClientZips.txt", "list");
+  const std::unique_ptr<GameFolder> folder = OpenGameFolder(Text(GameDirectory()));
+  ASSERT_TRUE(folder);
+  EXPECT_FALSE(folder->OwnerRunning(4294967290u, ".LOLQuillet-4294967290-1.part"));
+  EXPECT_TRUE(folder->OwnerRunning(GetCurrentProcessId(), "ClientZips.txt"));
+  ResolveGameFolderLeftovers(Text(GameDirectory()));
+  EXPECT_EQ(Contents(game_),
+            (Snapshot{{L"悍警巨魔.zip", "set aside"}, {L"ClientZips.txt", "list"}}));
 }
 
 }  // namespace

@@ -1,8 +1,19 @@
 # Tests of the zip check, the installation of skin packages and the skin window's behaviour.
 # Included from skins/CMakeLists.txt.
+# Zip archives built by the tests, and game folders in memory with a fault injector.
+add_library(lq_skins_test_support STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/support/test_zip.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/support/test_folders.cpp)
+target_link_libraries(lq_skins_test_support PUBLIC lq_options lq_skin_install ZLIB::ZLIB)
+
 lq_add_test(zip_check_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/zip_check_test.cpp
-  DEPS lq_skin_install)
+  DEPS lq_skin_install lq_skins_test_support
+  PROPERTIES ENVIRONMENT "LQ_ZIP_REGRESSIONS=${CMAKE_CURRENT_LIST_DIR}/regressions")
+
+lq_add_test(game_files_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/game_files_test.cpp
+  DEPS lq_skin_install lq_skins_test_support)
 
 if(WIN32)
   include(${PROJECT_SOURCE_DIR}/tests/support/support.cmake)

@@ -2,6 +2,7 @@
 // against the local endpoint.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -51,6 +52,17 @@ TEST_F(InstallView, SuccessShowsProgressThenClosesTheWindow) {
   RecordingView view;
   EXPECT_EQ(RunInstallation(Inputs("/install/zip/64k/a.zip"), view),
             InstallationResult::kInstalled);
+  // The progress as the pieces arrive: how many there are is the network's affair.
+  std::vector<std::string> progress;
+  std::erase_if(view.steps, [&](const std::string& step) {
+    const bool figure = step.starts_with(Caption("正在下载 "));
+    if (figure) progress.push_back(step);
+    return figure;
+  });
+  ASSERT_FALSE(progress.empty());
+  EXPECT_EQ(progress.front(), Caption("正在下载 0%"));
+  EXPECT_EQ(progress.back(), Caption("正在下载 100%"));
+  EXPECT_EQ(std::adjacent_find(progress.begin(), progress.end()), progress.end());
   EXPECT_EQ(view.steps, (std::vector<std::string>{Caption("正在下载"), Caption("正在写入"),
                                                   Message("载入成功"), Caption("载入"), "close"}));
 }

@@ -2,14 +2,15 @@
 // working set is its own:
 //
 //   skins_bench.exe install  <url> <game directory> <size>   the whole installation
-//   skins_bench.exe download <url> <size>                    HttpRead of the same bytes, nothing else
-//   skins_bench.exe copy     <file> <copy>                   CopyFileW of the installed package
+//   skins_bench.exe download <url> <size>                    the same bytes received, nothing else
+//   skins_bench.exe copy     <file> <copy>                   the installed package copied and
+//                                                            flushed to the disk
 //
-// Each prints one line "<step> seconds=<s> peak_working_set=<bytes> size=<bytes>" (install also
-// "staged seconds=<s>": the package downloaded, checked and on the disk in its temporary file,
-// before the files in the game directory change). The size
-// given is checked against what arrived. run_skins_bench.sh runs the steps in rounds against the
-// local endpoint and compares them.
+// Each prints one line "<step> seconds=<s> peak_working_set=<bytes> idle_working_set=<bytes>
+// size=<bytes>", the idle figure taken before the step begins (install also "staged seconds=<s>":
+// the package downloaded, checked and on the disk in its staged file, before the files in the
+// game directory change). The size given is checked against what arrived. run_skins_bench.sh
+// runs the steps in rounds against the local endpoint and compares them.
 #include <windows.h>
 // windows.h first: psapi builds on its types.
 #include <psapi.h>
@@ -18,9 +19,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "runtime/errors/win32/wide_text.h"
-#include "runtime/system/http_read.h"
+#include "runtime/system/http_transfer.h"
+#include "runtime/system/win32/unique_handles.h"
 #include "skins/installation.h"
 
 namespace {
@@ -36,18 +39,19 @@ double Seconds() {
   return static_cast<double>(now.QuadPart) / frequency;
 }
 
-unsigned long long PeakWorkingSet() {
+PROCESS_MEMORY_COUNTERS Memory() {
   PROCESS_MEMORY_COUNTERS counters{};
   counters.cb = sizeof counters;
-  if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) {
-    return 0;
-  }
-  return counters.PeakWorkingSetSize;
+  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+  return counters;
 }
 
+// The working set before the step: the program loaded, nothing done yet.
+const unsigned long long g_idle = Memory().WorkingSetSize;
+
 int Report(const char* step, double seconds, unsigned long long size) {
-  std::printf("%s seconds=%.4f peak_working_set=%llu size=%llu\n", step, seconds, PeakWorkingSet(),
-              size);
+  std::printf("%s seconds=%.4f peak_working_set=%llu idle_working_set=%llu size=%llu\n", step,
+              seconds, static_cast<unsigned long long>(Memory().PeakWorkingSetSize), g_idle, size);
   return 0;
 }
 
@@ -59,6 +63,31 @@ unsigned long long FileSize(const std::wstring& path) {
   return static_cast<unsigned long long>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
 }
 
+// Counts the bytes and drops them.
+class CountingSink final : public lq::BodySink {
+ public:
+  bool Begin(int status, std::optional<std::uint64_t>) override {
+    status_ = status;
+    return true;
+  }
+  bool Take(std::span<const std::uint8_t> bytes) override {
+    received_ += bytes.size();
+    return true;
+  }
+  int status_ = 0;
+  unsigned long long received_ = 0;
+};
+
+// CopyFileW, then the copy pushed to the disk as an installation pushes its staged file.
+bool CopyAndFlush(const std::wstring& from, const std::wstring& to) {
+  if (!CopyFileW(from.c_str(), to.c_str(), FALSE)) {
+    return false;
+  }
+  lq::sys::UniqueFile copy(CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+  return copy && FlushFileBuffers(copy.get()) != 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -67,9 +96,11 @@ int main(int argc, char** argv) {
     const lq::InstallationInputs inputs{lq::Text(argv[2]), lq::Text("bench"), lq::Text(argv[3])};
     const unsigned long long expected = std::strtoull(argv[4], nullptr, 10);
     const double start = Seconds();
-    double staged = 0;  // downloaded, checked and in its temporary file on the disk
+    double staged = 0;  // downloaded, checked and in its staged file on the disk
     const lq::InstallationResult result =
-        lq::InstallSkinPackage(inputs, [&] { staged = Seconds() - start; });
+        lq::InstallSkinPackage(inputs, [&](std::string_view caption) {
+          if (caption == lq::kWritingCaption) staged = Seconds() - start;
+        });
     const double seconds = Seconds() - start;
     const unsigned long long size = FileSize(lq::GbkToWide(std::string(argv[3]) + "bench.zip"));
     if (result != lq::InstallationResult::kInstalled || size != expected) {
@@ -81,20 +112,22 @@ int main(int argc, char** argv) {
   }
   if (step == "download" && argc == 4) {
     const unsigned long long expected = std::strtoull(argv[3], nullptr, 10);
+    CountingSink sink;
     const double start = Seconds();
-    const lq::HttpReadResult result = lq::HttpReadWithStatus(lq::Text(argv[2]));
+    const lq::TransferEnd end = lq::HttpDownload(lq::Text(argv[2]), lq::kPackageLimits, sink);
     const double seconds = Seconds() - start;
-    if (result.status != 200 || result.body.size() != expected) {
-      std::printf("download failed: status %d, %zu bytes\n", result.status, result.body.size());
+    if (end != lq::TransferEnd::kComplete || sink.status_ != 200 || sink.received_ != expected) {
+      std::printf("download failed: end %d, status %d, %llu bytes\n", static_cast<int>(end),
+                  sink.status_, sink.received_);
       return 1;
     }
-    return Report("download", seconds, result.body.size());
+    return Report("download", seconds, sink.received_);
   }
   if (step == "copy" && argc == 4) {
     const std::wstring from = lq::GbkToWide(argv[2]);
     const std::wstring to = lq::GbkToWide(argv[3]);
     const double start = Seconds();
-    const bool copied = CopyFileW(from.c_str(), to.c_str(), FALSE) != 0;
+    const bool copied = CopyAndFlush(from, to);
     const double seconds = Seconds() - start;
     if (!copied) {
       std::printf("copy failed: %lu\n", GetLastError());
@@ -102,8 +135,9 @@ int main(int argc, char** argv) {
     }
     return Report("copy", seconds, FileSize(to));
   }
-  std::printf("usage: skins_bench install <url> <game directory> <size>\n"
-              "       skins_bench download <url> <size>\n"
-              "       skins_bench copy <file> <copy>\n");
+  std::printf(
+      "usage: skins_bench install <url> <game directory> <size>\n"
+      "       skins_bench download <url> <size>\n"
+      "       skins_bench copy <file> <copy>\n");
   return 2;
 }

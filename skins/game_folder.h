@@ -1,0 +1,71 @@
+// The file operations that installations and repairs perform in the game's Game folder, as one
+// interface: the Windows build works on the real folder (skins/win32/), tests work on a folder in
+// memory and make any single operation fail. Names are plain file names inside the folder, GBK.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "runtime/commands/values.h"
+
+namespace lq {
+
+// A file that GameFolder::Create made, open for writing and for reading back what was written.
+class FolderFile {
+ public:
+  // Closes the file if it is still open (without pushing it to the disk first).
+  virtual ~FolderFile() = default;
+  // Appends the bytes; false on a write error (disk full, ...).
+  virtual bool Write(std::span<const std::uint8_t> bytes) = 0;
+  // Fills `out` from `offset`; only ranges that were written are asked for.
+  virtual bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) = 0;
+  // Pushes what was written to the disk.
+  virtual bool Flush() = 0;
+  virtual bool Close() = 0;
+};
+
+enum class FolderEntry {
+  kMissing,
+  kFile,
+  kReadOnlyFile,  // never replaced, on any file system and whatever rights the process has
+  kOther,         // a directory or something else that is no plain file
+};
+
+class GameFolder {
+ public:
+  virtual ~GameFolder() = default;
+
+  // A new file; fails when `name` exists already.
+  virtual std::unique_ptr<FolderFile> Create(std::string_view name) = 0;
+  // Moves the file `from` to `to` in one step (through to the disk); an existing `to` is
+  // replaced only when `replace` is set.
+  virtual bool Rename(std::string_view from, std::string_view to, bool replace) = 0;
+  // Gives the file `name` the second name `link`; false where the file system has no links.
+  virtual bool Link(std::string_view name, std::string_view link) = 0;
+  virtual bool Delete(std::string_view name) = 0;
+  virtual FolderEntry Find(std::string_view name) = 0;
+  // The names of the folder's files; nothing when the folder cannot be read.
+  virtual std::optional<std::vector<std::string>> List() = 0;
+
+  // The id of this process, which the names of its temporary files carry.
+  virtual std::uint32_t ProcessId() = 0;
+  // Whether the process `process_id`, which named the temporary file `name`, may still be using
+  // it (a process that is running and started before the file was made).
+  virtual bool OwnerRunning(std::uint32_t process_id, std::string_view name) = 0;
+};
+
+// Opens the Game folder `directory` (GBK, with a trailing backslash or not); nothing when no
+// folder can be opened on this platform.
+std::unique_ptr<GameFolder> OpenGameFolder(const Text& directory);
+
+// Where OpenGameFolder opens folders: the Windows build opens the real folder by default; tests
+// install their own. nullptr restores the default. Returns the previous opener.
+using GameFolderOpener = std::unique_ptr<GameFolder> (*)(const Text& directory);
+GameFolderOpener SetGameFolderOpener(GameFolderOpener opener);
+
+}  // namespace lq

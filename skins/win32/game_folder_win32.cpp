@@ -1,0 +1,165 @@
+#include "skins/win32/game_folder_win32.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "runtime/errors/win32/wide_text.h"
+#include "runtime/system/win32/unique_handles.h"
+
+namespace lq {
+namespace {
+
+// Large reads and writes go in pieces a DWORD can count.
+constexpr std::size_t kPiece = 16u << 20;
+
+std::uint64_t FileTimeValue(const FILETIME& t) {
+  return static_cast<std::uint64_t>(t.dwHighDateTime) << 32 | t.dwLowDateTime;
+}
+
+class Win32File final : public FolderFile {
+ public:
+  explicit Win32File(sys::UniqueFile file) : file_(std::move(file)) {}
+
+  bool Write(std::span<const std::uint8_t> bytes) override {
+    while (!bytes.empty()) {
+      const DWORD want = static_cast<DWORD>(std::min(bytes.size(), kPiece));
+      DWORD wrote = 0;
+      if (!file_ || !WriteFile(file_.get(), bytes.data(), want, &wrote, nullptr) || wrote == 0) {
+        return false;
+      }
+      end_ += wrote;
+      bytes = bytes.subspan(wrote);
+    }
+    return true;
+  }
+
+  bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
+    while (!out.empty()) {
+      OVERLAPPED at{};
+      at.Offset = static_cast<DWORD>(offset);
+      at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+      const DWORD want = static_cast<DWORD>(std::min(out.size(), kPiece));
+      DWORD got = 0;
+      if (!file_ || !ReadFile(file_.get(), out.data(), want, &got, &at) || got == 0) {
+        return false;
+      }
+      offset += got;
+      out = out.subspan(got);
+    }
+    // A positioned read moves the file pointer: writing goes on at the end.
+    LARGE_INTEGER end{};
+    end.QuadPart = static_cast<LONGLONG>(end_);
+    return SetFilePointerEx(file_.get(), end, nullptr, FILE_BEGIN) != 0;
+  }
+
+  bool Flush() override { return file_ && FlushFileBuffers(file_.get()) != 0; }
+
+  bool Close() override {
+    if (!file_) {
+      return false;
+    }
+    file_.Reset();
+    return true;
+  }
+
+ private:
+  sys::UniqueFile file_;
+  std::uint64_t end_ = 0;
+};
+
+class Win32Folder final : public GameFolder {
+ public:
+  explicit Win32Folder(std::wstring directory) : directory_(std::move(directory)) {
+    if (!directory_.empty() && directory_.back() != L'\\' && directory_.back() != L'/') {
+      directory_ += L'\\';
+    }
+  }
+
+  std::unique_ptr<FolderFile> Create(std::string_view name) override {
+    sys::UniqueFile file(CreateFileW(Path(name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+      return nullptr;
+    }
+    return std::make_unique<Win32File>(std::move(file));
+  }
+
+  bool Rename(std::string_view from, std::string_view to, bool replace) override {
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+    return MoveFileExW(Path(from).c_str(), Path(to).c_str(), flags) != 0;
+  }
+
+  bool Link(std::string_view name, std::string_view link) override {
+    return CreateHardLinkW(Path(link).c_str(), Path(name).c_str(), nullptr) != 0;
+  }
+
+  bool Delete(std::string_view name) override { return DeleteFileW(Path(name).c_str()) != 0; }
+
+  FolderEntry Find(std::string_view name) override {
+    const DWORD attributes = GetFileAttributesW(Path(name).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+      const DWORD error = GetLastError();
+      return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FolderEntry::kMissing
+                                                                            : FolderEntry::kOther;
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      return FolderEntry::kOther;
+    }
+    return (attributes & FILE_ATTRIBUTE_READONLY) != 0 ? FolderEntry::kReadOnlyFile
+                                                       : FolderEntry::kFile;
+  }
+
+  std::optional<std::vector<std::string>> List() override {
+    std::error_code error;
+    std::filesystem::directory_iterator it(std::filesystem::path(directory_), error);
+    if (error) {
+      return std::nullopt;
+    }
+    std::vector<std::string> names;
+    for (; it != std::filesystem::directory_iterator(); it.increment(error)) {
+      names.push_back(WideToGbk(it->path().filename().wstring()));
+    }
+    if (error) {
+      return std::nullopt;
+    }
+    return names;
+  }
+
+  std::uint32_t ProcessId() override { return GetCurrentProcessId(); }
+
+  bool OwnerRunning(std::uint32_t process_id, std::string_view name) override {
+    HANDLE opened = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, process_id);
+    if (opened == nullptr) {
+      // A process that exists but may not be looked at counts as running.
+      return GetLastError() == ERROR_ACCESS_DENIED;
+    }
+    const sys::UniqueFile process(opened);
+    if (WaitForSingleObject(process.get(), 0) != WAIT_TIMEOUT) {
+      return false;  // it has ended
+    }
+    // A process that started after the file was made only reuses the id of the one that made it.
+    FILETIME started{}, exited{}, kernel{}, user{};
+    WIN32_FILE_ATTRIBUTE_DATA file{};
+    if (!GetProcessTimes(process.get(), &started, &exited, &kernel, &user) ||
+        !GetFileAttributesExW(Path(name).c_str(), GetFileExInfoStandard, &file)) {
+      return true;
+    }
+    return FileTimeValue(file.ftCreationTime) >= FileTimeValue(started);
+  }
+
+ private:
+  std::wstring Path(std::string_view name) const { return directory_ + GbkToWide(name); }
+
+  std::wstring directory_;
+};
+
+}  // namespace
+
+std::unique_ptr<GameFolder> OpenWin32GameFolder(const Text& directory) {
+  return std::make_unique<Win32Folder>(GbkToWide(directory.view()));
+}
+
+}  // namespace lq

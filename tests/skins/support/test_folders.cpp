@@ -1,0 +1,172 @@
+#include "tests/skins/support/test_folders.h"
+
+#include <cstring>
+
+namespace lq::test {
+namespace {
+
+class MemoryFile final : public FolderFile {
+ public:
+  MemoryFile(MemoryDisk& disk, std::shared_ptr<std::string> content)
+      : disk_(disk), content_(std::move(content)) {}
+
+  bool Write(std::span<const std::uint8_t> bytes) override {
+    std::lock_guard lock(disk_.mutex);
+    if (!open_) return false;
+    content_->append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    return true;
+  }
+  bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
+    std::lock_guard lock(disk_.mutex);
+    if (!open_ || offset > content_->size() || out.size() > content_->size() - offset) {
+      return false;
+    }
+    std::memcpy(out.data(), content_->data() + offset, out.size());
+    return true;
+  }
+  bool Flush() override { return open_; }
+  bool Close() override { return std::exchange(open_, false); }
+
+ private:
+  MemoryDisk& disk_;
+  std::shared_ptr<std::string> content_;
+  bool open_ = true;
+};
+
+class MemoryFolder final : public GameFolder {
+ public:
+  explicit MemoryFolder(MemoryDisk& disk) : disk_(disk) {}
+
+  std::unique_ptr<FolderFile> Create(std::string_view name) override {
+    std::lock_guard lock(disk_.mutex);
+    auto [it, made] = disk_.files.emplace(name, std::make_shared<std::string>());
+    if (!made) return nullptr;
+    return std::make_unique<MemoryFile>(disk_, it->second);
+  }
+  bool Rename(std::string_view from, std::string_view to, bool replace) override {
+    std::lock_guard lock(disk_.mutex);
+    const std::string f(from), t(to);
+    auto it = disk_.files.find(f);
+    if (it == disk_.files.end() || (!replace && disk_.files.contains(t)) ||
+        disk_.read_only.contains(t)) {
+      return false;
+    }
+    if (f == t) return true;
+    disk_.files[t] = it->second;
+    disk_.files.erase(f);
+    if (disk_.read_only.erase(f) > 0) disk_.read_only.insert(t);
+    return true;
+  }
+  bool Link(std::string_view name, std::string_view link) override {
+    std::lock_guard lock(disk_.mutex);
+    auto it = disk_.files.find(std::string(name));
+    if (!disk_.links || it == disk_.files.end() || disk_.files.contains(std::string(link))) {
+      return false;
+    }
+    disk_.files[std::string(link)] = it->second;
+    return true;
+  }
+  bool Delete(std::string_view name) override {
+    std::lock_guard lock(disk_.mutex);
+    if (disk_.read_only.contains(std::string(name))) return false;
+    return disk_.files.erase(std::string(name)) > 0;
+  }
+  FolderEntry Find(std::string_view name) override {
+    std::lock_guard lock(disk_.mutex);
+    if (!disk_.files.contains(std::string(name))) return FolderEntry::kMissing;
+    return disk_.read_only.contains(std::string(name)) ? FolderEntry::kReadOnlyFile
+                                                       : FolderEntry::kFile;
+  }
+  std::optional<std::vector<std::string>> List() override {
+    std::lock_guard lock(disk_.mutex);
+    std::vector<std::string> names;
+    for (const auto& [name, content] : disk_.files) names.push_back(name);
+    return names;
+  }
+  std::uint32_t ProcessId() override { return disk_.process_id; }
+  bool OwnerRunning(std::uint32_t process_id, std::string_view) override {
+    std::lock_guard lock(disk_.mutex);
+    return disk_.running.contains(process_id);
+  }
+
+ private:
+  MemoryDisk& disk_;
+};
+
+class FaultyFile final : public FolderFile {
+ public:
+  FaultyFile(std::unique_ptr<FolderFile> file, FaultPlan& plan)
+      : file_(std::move(file)), plan_(plan) {}
+  bool Write(std::span<const std::uint8_t> bytes) override {
+    return plan_.Next() && file_->Write(bytes);
+  }
+  bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
+    return file_->ReadAt(offset, out);
+  }
+  bool Flush() override { return plan_.Next() && file_->Flush(); }
+  bool Close() override { return plan_.Next() && file_->Close(); }
+
+ private:
+  std::unique_ptr<FolderFile> file_;
+  FaultPlan& plan_;
+};
+
+class FaultyFolder final : public GameFolder {
+ public:
+  FaultyFolder(std::unique_ptr<GameFolder> folder, FaultPlan& plan)
+      : folder_(std::move(folder)), plan_(plan) {}
+
+  std::unique_ptr<FolderFile> Create(std::string_view name) override {
+    if (!plan_.Next()) return nullptr;
+    std::unique_ptr<FolderFile> file = folder_->Create(name);
+    if (!file) return nullptr;
+    return std::make_unique<FaultyFile>(std::move(file), plan_);
+  }
+  bool Rename(std::string_view from, std::string_view to, bool replace) override {
+    return plan_.Next() && folder_->Rename(from, to, replace);
+  }
+  bool Link(std::string_view name, std::string_view link) override {
+    return plan_.Next() && folder_->Link(name, link);
+  }
+  bool Delete(std::string_view name) override { return plan_.Next() && folder_->Delete(name); }
+  FolderEntry Find(std::string_view name) override { return folder_->Find(name); }
+  std::optional<std::vector<std::string>> List() override { return folder_->List(); }
+  std::uint32_t ProcessId() override { return folder_->ProcessId(); }
+  bool OwnerRunning(std::uint32_t process_id, std::string_view name) override {
+    return folder_->OwnerRunning(process_id, name);
+  }
+
+ private:
+  std::unique_ptr<GameFolder> folder_;
+  FaultPlan& plan_;
+};
+
+}  // namespace
+
+std::map<std::string, std::string> MemoryDisk::Contents() {
+  std::lock_guard lock(mutex);
+  std::map<std::string, std::string> contents;
+  for (const auto& [name, content] : files) contents[name] = *content;
+  return contents;
+}
+
+void MemoryDisk::Put(const std::string& name, std::string content) {
+  std::lock_guard lock(mutex);
+  files[name] = std::make_shared<std::string>(std::move(content));
+}
+
+std::unique_ptr<GameFolder> OpenMemoryFolder(MemoryDisk& disk) {
+  return std::make_unique<MemoryFolder>(disk);
+}
+
+bool FaultPlan::Next() {
+  std::lock_guard lock(mutex);
+  ++steps;
+  return fail_at == 0 || (sticky ? steps < fail_at : steps != fail_at);
+}
+
+std::unique_ptr<GameFolder> OpenFaultyFolder(std::unique_ptr<GameFolder> folder, FaultPlan& plan) {
+  return std::make_unique<FaultyFolder>(std::move(folder), plan);
+}
+
+}  // namespace lq::test
