@@ -34,6 +34,15 @@ std::wstring Notice(std::wstring_view latest) {
 // The endpoint keeps answering these until the program gives up (lie answers and closes).
 bool Held(const char* mode) { return mode != nullptr && std::strncmp(mode, "lie:", 4) != 0; }
 
+// Whether the program can be seen to close the connection once the transfer has failed. A trickle
+// cannot: a WinInet call blocked in a read returns only when its bytes have come (under Wine
+// closing its handle from another thread does not cut it short), so the failed transfer's
+// connection lives on until the host has sent what the call waits for. Its failure shows all the
+// same, and that is checked.
+bool ClosedWhenFailed(const char* mode) {
+  return mode != nullptr && std::strncmp(mode, "trickle:", 8) != 0;
+}
+
 struct FaultCase {
   const char* name;
   const char* share;                    // the share page's fault; null: none
@@ -150,8 +159,8 @@ class NetworkFaults : public SkinWindowRoad, public ::testing::WithParamInterfac
 
 TEST_P(NetworkFaults, WindowsAnswerTransfersEndFolderStays) {
   const FaultCase& c = GetParam();
-  std::vector<std::string> faulted;  // paths whose transfers must have ended at the end
-  if (c.share) faulted.emplace_back(kSharePath);
+  std::vector<std::string> faulted;  // paths whose connections must have ended at the end
+  if (ClosedWhenFailed(c.share)) faulted.emplace_back(kSharePath);
 
   if (c.share_arrives) {
     EXPECT_TRUE(WaitUntil([&] { return program().Text(0) == Notice(kItemName); }, 15000))
@@ -184,13 +193,15 @@ TEST_P(NetworkFaults, WindowsAnswerTransfersEndFolderStays) {
     const char* mode = c.previews[slot - 1];
     if (!mode) continue;
     const std::string path = download_host::PathOf(Skin(slot).preview_url.view());
-    faulted.push_back(path);
+    if (ClosedWhenFailed(mode)) faulted.push_back(path);
     if (Held(mode)) ExpectStillWaiting(path, "a preview");
     EXPECT_TRUE(WaitUntil([&] { return BoxBlank(slot); }, 5000)) << "preview box " << slot;
   }
 
   for (int slot : loaded) {
-    faulted.push_back(download_host::PathOf(Skin(slot).package_url.view()));
+    if (ClosedWhenFailed(c.packages[slot - 1])) {
+      faulted.push_back(download_host::PathOf(Skin(slot).package_url.view()));
+    }
     ClickLoad(slot);
   }
   EXPECT_TRUE(AnswerFailures(loaded, kStallBoundMs));
@@ -209,6 +220,9 @@ TEST_P(NetworkFaults, WindowsAnswerTransfersEndFolderStays) {
     }
   }
   EXPECT_EQ(FolderListing(game()), before_);
+  if (!c.share_arrives) {
+    EXPECT_EQ(program().Text(0), Notice(L"")) << "title \"" << Utf8(program().Text(0)) << "\"";
+  }
 
   // By now every deadline has passed: the program has let go of every transfer.
   for (const std::string& path : faulted) {
