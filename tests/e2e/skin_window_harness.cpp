@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <regex>
 #include <utility>
 #include <vector>
 
@@ -224,6 +225,17 @@ std::wstring SkinWindowRoad::Caption(int slot) const {
     return ::testing::AssertionFailure()
            << "load button " << slot << " reads \"" << Utf8(Caption(slot)) << "\", expected \""
            << Utf8(caption) << "\"";
+  }
+  return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult SkinWindowRoad::WaitDownloadCaption(int slot, bool progress, DWORD ms) {
+  const std::wregex form(progress ? L"正在下载 (100|[1-9]?[0-9])%"
+                                  : L"正在下载( (100|[1-9]?[0-9])%| [0-9]+\\.[0-9]MB)?");
+  std::wstring seen;
+  if (!WaitUntil([&] { return std::regex_match(seen = Caption(slot), form); }, ms)) {
+    return ::testing::AssertionFailure() << "load button " << slot << " reads \"" << Utf8(seen)
+                                         << "\", expected a download caption";
   }
   return ::testing::AssertionSuccess();
 }

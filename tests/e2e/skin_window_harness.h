@@ -83,6 +83,10 @@ class SkinWindowRoad : public ::testing::Test {
 
   std::wstring Caption(int slot) const;
   ::testing::AssertionResult WaitCaption(int slot, const std::wstring& caption, DWORD ms = kWaitMs);
+  // Waits for a caption of the download: "正在下载", or with its progress ("正在下载 37%",
+  // "正在下载 12.3MB"); with `progress`, only one that shows the progress in percent.
+  ::testing::AssertionResult WaitDownloadCaption(int slot, bool progress = false,
+                                                 DWORD ms = kWaitMs);
   void ClickLoad(int slot);
   std::optional<driver::Pixels> Preview(int slot) const;
 
