@@ -51,14 +51,21 @@ bool ResponseBody::EnsureRoom() {
   const std::size_t room = std::min<std::size_t>(chunk_, kMaxSize - used_);
   const std::size_t need = used_ + room;
   if (bytes_.size() >= need) return true;
+  if (need > bytes_.capacity()) {
+    // Reserved storage is not touched until bytes land in it, so a generous growth costs little
+    // beyond the address space, while every growth copies the body and touches it anew.
+    std::size_t grown = std::min(std::max(bytes_.capacity(), need) * kGrowth, kMaxSize + chunk_);
+    // While the body stays within its announced length, room for that length is enough.
+    if (announced_ != 0 && used_ < announced_) grown = std::min(grown, announced_ + chunk_);
+    if (!Reserve(std::max(need, grown)) && !Reserve(need)) return false;
+  }
+  bytes_.resize(need);
+  return true;
+}
+
+bool ResponseBody::Reserve(std::size_t capacity) {
   try {
-    if (need > bytes_.capacity()) {
-      std::size_t grown = std::min(bytes_.capacity() * 2, kMaxSize + chunk_);
-      // While the body stays within its announced length, room for that length is enough.
-      if (announced_ != 0 && used_ < announced_) grown = std::min(grown, announced_ + chunk_);
-      bytes_.reserve(std::max(need, grown));
-    }
-    bytes_.resize(need);
+    bytes_.reserve(capacity);
   } catch (const std::bad_alloc&) {
     return false;
   }
