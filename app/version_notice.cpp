@@ -13,10 +13,14 @@
 
 namespace lq {
 
-Text LatestVersionFromPage(const ByteSet& page) {
+Text TitleBetweenMarkers(const ByteSet& page, const Text& start, const Text& suffix) {
   const Text text = ToText(Value(Utf8ToGbk(ToText(Value(page)))));
   std::int32_t position = 0;
-  return TextBetweenFrom(text, kShareTitleStart, kShareTitleSuffix, position);
+  return TextBetweenFrom(text, start, suffix, position);
+}
+
+Text LatestVersionFromPage(const ByteSet& page) {
+  return TitleBetweenMarkers(page, Text(kShareTitleStart), Text(kShareTitleSuffix));
 }
 
 Text FetchLatestVersionText() {

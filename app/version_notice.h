@@ -25,6 +25,9 @@ void StartVersionCheck();
 // The text between "<title>" and the title suffix of a share page in UTF-8, exactly as found;
 // empty when either marker is missing.
 Text LatestVersionFromPage(const ByteSet& page);
+// The same with the markers given (GBK): the text between `start` and the first `suffix` after
+// it in the page converted from UTF-8.
+Text TitleBetweenMarkers(const ByteSet& page, const Text& start, const Text& suffix);
 
 // The prefix, the latest version text and the suffix.
 Text VersionNotice(const Text& latestVersion);

@@ -23,8 +23,6 @@
 namespace lq {
 namespace {
 
-constexpr int kHttpOk = 200;
-
 std::atomic<GameDirectoryReader> g_game_directory{nullptr};
 std::atomic<SkinWindowServices*> g_services{nullptr};
 
@@ -46,12 +44,15 @@ struct PreviewFetches {
   std::deque<PreviewFetch> waiting;
   int fetchers = 0;
 };
+// Never destroyed: a fetcher may still run while the process ends.
 PreviewFetches& Fetches() {
-  static PreviewFetches fetches;
+  static PreviewFetches& fetches = *new PreviewFetches;
   return fetches;
 }
 
 #ifdef _WIN32
+constexpr int kHttpOk = 200;
+
 class PlatformServices final : public SkinWindowServices {
  public:
   ByteSet FetchPreview(const Text& url) override {

@@ -21,8 +21,9 @@ struct JobQueue {
   std::deque<GuiJob> jobs;
 };
 
+// Never destroyed: a worker may still post while the process ends.
 JobQueue& Queue() {
-  static JobQueue queue;
+  static JobQueue& queue = *new JobQueue;
   return queue;
 }
 

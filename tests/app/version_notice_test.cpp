@@ -3,7 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+
+#include "runtime/commands/conversions.h"
+#include "web/code_pages.h"
 
 namespace lq {
 namespace {
@@ -35,6 +41,28 @@ TEST(LatestVersionFromPage, FailureFormsGiveTheEmptyText) {
 TEST(LatestVersionFromPage, TwoTitlesUseTheFirst) {
   const std::string html = std::string("<title>A") + kSuffixUtf8 + "<title>B" + kSuffixUtf8;
   EXPECT_EQ(LatestVersionFromPage(Page(html)).str(), "A");
+}
+
+// Pages the fuzzer found or started from: whatever comes out stands in the converted page between
+// the two markers.
+TEST(LatestVersionFromPage, RegressionPagesGiveTextFromBetweenTheMarkers) {
+  const std::filesystem::path folder =
+      std::filesystem::path(LQ_APP_TEST_DIR) / "share_page_regressions";
+  ASSERT_TRUE(std::filesystem::is_directory(folder)) << folder;
+  int pages = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (!entry.is_regular_file() || entry.path().extension() == ".md") continue;
+    SCOPED_TRACE(entry.path().filename().string());
+    std::ifstream in(entry.path(), std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const Text latest = LatestVersionFromPage(Page(bytes));
+    const std::string text = ToText(Value(Utf8ToGbk(ToText(Value(Page(bytes)))))).str();
+    if (!latest.empty()) {
+      EXPECT_NE(text.find(kShareTitleStart + latest.str() + kShareTitleSuffix), std::string::npos);
+    }
+    ++pages;
+  }
+  EXPECT_GE(pages, 3);
 }
 
 TEST(VersionNotice, FrameTheLatestVersionExactly) {
