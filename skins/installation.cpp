@@ -55,12 +55,15 @@ class PackageSink final : public BodySink {
       write_failed_ = true;
       return false;
     }
+    check_.Take(bytes);
     Report();
     return true;
   }
 
   bool write_failed() const { return write_failed_; }
   std::unique_ptr<StagedFile>& staged() { return staged_; }
+  // The entries verified as the bytes arrived.
+  const ZipStreamCheck& check() const { return check_; }
 
  private:
   void Report() {
@@ -74,6 +77,7 @@ class PackageSink final : public BodySink {
   GameFolder& folder_;
   const CaptionSink& caption_;
   std::unique_ptr<StagedFile> staged_;
+  ZipStreamCheck check_;
   std::optional<std::uint64_t> length_;
   std::string shown_;
   bool write_failed_ = false;
@@ -162,7 +166,7 @@ InstallationResult InstallSkinPackage(const InstallationInputs& inputs,
   }
   std::unique_ptr<StagedFile>& staged = sink.staged();
   if (end != TransferEnd::kComplete || !staged ||
-      CheckZipArchive(*staged) != ZipVerdict::kArchive) {
+      CheckZipArchive(*staged, &sink.check()) != ZipVerdict::kArchive) {
     return InstallationResult::kNoPackage;
   }
   if (!staged->Finish()) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -23,6 +24,8 @@ constexpr std::uint64_t kEndRecordSize = 22;
 constexpr std::uint64_t kZip64LocatorSize = 20;
 constexpr std::uint64_t kZip64EndRecordSize = 56;
 constexpr std::uint64_t kMaxCommentSize = 0xffff;
+constexpr std::uint16_t kStoredMethod = 0;
+constexpr std::uint16_t kDeflatedMethod = 8;
 
 // Little-endian fields.
 std::uint16_t U16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
@@ -32,6 +35,20 @@ std::uint32_t U32(const std::uint8_t* p) {
 }
 std::uint64_t U64(const std::uint8_t* p) {
   return static_cast<std::uint64_t>(U32(p)) | static_cast<std::uint64_t>(U32(p + 4)) << 32;
+}
+
+// One verified entry's share of a fingerprint; the shares of all entries are added, so their
+// order does not matter.
+std::uint64_t Mix(std::uint64_t x) {
+  x += 0x9e3779b97f4a7c15ULL;
+  x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9ULL;
+  x = (x ^ (x >> 27)) * 0x94d049bb133111ebULL;
+  return x ^ (x >> 31);
+}
+std::uint64_t EntryShare(std::uint64_t offset, std::uint64_t compressed, std::uint64_t uncompressed,
+                         std::uint32_t crc, std::uint16_t method) {
+  return Mix(Mix(Mix(Mix(offset) ^ compressed) ^ uncompressed) ^
+             (crc | static_cast<std::uint64_t>(method) << 32));
 }
 
 // The archive's layout as its end records tell it.
@@ -44,7 +61,8 @@ struct Directory {
 
 class Checker {
  public:
-  explicit Checker(ZipBytes& bytes) : bytes_(bytes), size_(bytes.size()) {}
+  Checker(ZipBytes& bytes, const ZipStreamCheck* streamed)
+      : bytes_(bytes), size_(bytes.size()), streamed_(streamed) {}
 
   ZipVerdict Run() {
     if (size_ == 0) {
@@ -120,7 +138,18 @@ class Checker {
     if (layout != ZipVerdict::kArchive) {
       return failed_ ? ZipVerdict::kUnreadable : layout;
     }
-    const ZipVerdict walk = WalkCentralDirectory(directory);
+    // The entries verified as the bytes arrived, when they are the directory's; else every
+    // entry's data is read again.
+    if (streamed_ != nullptr && streamed_->complete() &&
+        streamed_->directory_offset() == directory.offset &&
+        streamed_->entries() == directory.entries) {
+      // Only a success counts: a failure's verdict is the one the full walk finds first.
+      if (WalkCentralDirectory(directory, true) == ZipVerdict::kArchive && !failed_) {
+        return ZipVerdict::kArchive;
+      }
+      failed_ = false;
+    }
+    const ZipVerdict walk = WalkCentralDirectory(directory, false);
     return failed_ ? ZipVerdict::kUnreadable : walk;
   }
 
@@ -192,11 +221,13 @@ class Checker {
 
   // Every entry of the central directory is a central header that fits inside it and names a
   // local header before it; the entries fill the directory exactly.
-  ZipVerdict WalkCentralDirectory(const Directory& d) {
+  // With `streamed`, kNotStreamed when the entries are not those verified as the bytes arrived.
+  ZipVerdict WalkCentralDirectory(const Directory& d, bool streamed) {
     const std::uint64_t end = d.offset + d.size;
     std::uint64_t at = d.offset;
     data_total_ = 0;
     std::uint64_t count = 0;
+    std::uint64_t fingerprint = 0;
     std::array<std::uint8_t, kCentralHeaderSize> h{};
     while (at < end) {
       if (end - at < kCentralHeaderSize) {
@@ -218,15 +249,26 @@ class Checker {
       if (described != ZipVerdict::kArchive) {
         return described;
       }
-      const ZipVerdict verified = VerifyEntry(entry, d);
-      if (verified != ZipVerdict::kArchive) {
-        return verified;
+      if (streamed) {
+        if (Unsupported(entry)) {
+          return ZipVerdict::kUnsupportedEntry;
+        }
+        fingerprint +=
+            EntryShare(entry.local, entry.compressed, entry.uncompressed, entry.crc, entry.method);
+      } else {
+        const ZipVerdict verified = VerifyEntry(entry, d);
+        if (verified != ZipVerdict::kArchive) {
+          return verified;
+        }
       }
       at += length;
       ++count;
     }
     if (count != d.entries) {
       return ZipVerdict::kBadCentralDirectory;
+    }
+    if (streamed && fingerprint != streamed_->fingerprint()) {
+      return kNotStreamed;
     }
     return ZipVerdict::kArchive;
   }
@@ -294,11 +336,15 @@ class Checker {
     return false;
   }
 
+  static bool Unsupported(const EntryInfo& e) {
+    return (e.flags & 1) != 0 || (e.method != kStored && e.method != kDeflated);
+  }
+
   // The entry's local header, and its data inflated (or read, when stored) in pieces against the
   // size and the CRC-32 the central directory names. Entries may not share data: together they
   // hold no more bytes than lie before the central directory, which also bounds the work.
   ZipVerdict VerifyEntry(const EntryInfo& e, const Directory& d) {
-    if ((e.flags & 1) != 0 || (e.method != kStored && e.method != kDeflated)) {
+    if (Unsupported(e)) {
       return ZipVerdict::kUnsupportedEntry;
     }
     std::array<std::uint8_t, kLocalHeaderSize> local{};
@@ -402,12 +448,16 @@ class Checker {
   }
 
   static constexpr std::uint64_t kWindowSize = 1 << 16;
-  static constexpr std::uint16_t kStored = 0;
-  static constexpr std::uint16_t kDeflated = 8;
+  static constexpr std::uint16_t kStored = kStoredMethod;
+  static constexpr std::uint16_t kDeflated = kDeflatedMethod;
   static constexpr std::size_t kPiece = 1 << 16;
+
+  // Not a verdict: the walk over the streamed entries found other entries.
+  static constexpr ZipVerdict kNotStreamed = static_cast<ZipVerdict>(-1);
 
   ZipBytes& bytes_;
   const std::uint64_t size_;
+  const ZipStreamCheck* streamed_;
   bool failed_ = false;
   std::array<std::uint8_t, kLocalHeaderSize> head_{};
   std::vector<std::uint8_t> tail_;
@@ -460,7 +510,153 @@ std::string_view ZipVerdictName(ZipVerdict verdict) {
   return "?";
 }
 
-ZipVerdict CheckZipArchive(ZipBytes& bytes) { return Checker(bytes).Run(); }
+ZipVerdict CheckZipArchive(ZipBytes& bytes, const ZipStreamCheck* streamed) {
+  return Checker(bytes, streamed).Run();
+}
+
+// ---- ZipStreamCheck --------------------------------------------------------------------------
+
+struct ZipStreamCheck::Inflater {
+  z_stream z{};
+  bool ready = false;
+  std::vector<std::uint8_t> out = std::vector<std::uint8_t>(1 << 16);
+  ~Inflater() {
+    if (ready) inflateEnd(&z);
+  }
+};
+
+ZipStreamCheck::ZipStreamCheck() = default;
+ZipStreamCheck::~ZipStreamCheck() = default;
+
+void ZipStreamCheck::Take(std::span<const std::uint8_t> bytes) {
+  while (!bytes.empty()) {
+    switch (state_) {
+      case State::kHeader:
+        TakeHeader(bytes);
+        break;
+      case State::kName: {
+        const std::uint64_t n = std::min<std::uint64_t>(bytes.size(), name_and_extra_ - consumed_);
+        consumed_ += n;
+        bytes = bytes.subspan(static_cast<std::size_t>(n));
+        if (consumed_ == name_and_extra_) {
+          state_ = State::kData;
+          consumed_ = 0;
+          produced_ = 0;
+          running_crc_ = crc32(0, nullptr, 0);
+          if (compressed_ == 0) {
+            EndEntry(uncompressed_ == 0 && method_ == kStoredMethod && crc_ == 0);
+          }
+        }
+        break;
+      }
+      case State::kData:
+        TakeData(bytes);
+        break;
+      case State::kDirectory:
+      case State::kLost:
+        return;
+    }
+  }
+}
+
+void ZipStreamCheck::TakeHeader(std::span<const std::uint8_t>& bytes) {
+  const std::size_t n = std::min<std::size_t>(bytes.size(), sizeof header_ - consumed_);
+  std::memcpy(header_ + consumed_, bytes.data(), n);
+  consumed_ += n;
+  bytes = bytes.subspan(n);
+  if (consumed_ >= 4 && U32(header_) == kCentralHeaderSignature && entries_ > 0) {
+    state_ = State::kDirectory;
+    return;
+  }
+  if (consumed_ < sizeof header_) {
+    return;
+  }
+  const std::uint16_t flags = U16(header_ + 6);
+  method_ = U16(header_ + 8);
+  crc_ = U32(header_ + 14);
+  compressed_ = U32(header_ + 18);
+  uncompressed_ = U32(header_ + 22);
+  name_and_extra_ = static_cast<std::uint64_t>(U16(header_ + 26)) + U16(header_ + 28);
+  // Encrypted entries, other methods, sizes in a data descriptor or a Zip64 field: the full
+  // check decides.
+  if (U32(header_) != kLocalHeaderSignature || (flags & (1 | 8)) != 0 ||
+      (method_ != kStoredMethod && method_ != kDeflatedMethod) || compressed_ == 0xffffffff ||
+      uncompressed_ == 0xffffffff || (method_ == kStoredMethod && compressed_ != uncompressed_)) {
+    state_ = State::kLost;
+    return;
+  }
+  // The name and extra field follow (the next bytes move on even when both are empty).
+  state_ = State::kName;
+  consumed_ = 0;
+}
+
+void ZipStreamCheck::TakeData(std::span<const std::uint8_t>& bytes) {
+  const std::size_t n =
+      static_cast<std::size_t>(std::min<std::uint64_t>(bytes.size(), compressed_ - consumed_));
+  const std::span<const std::uint8_t> data = bytes.first(n);
+  bytes = bytes.subspan(n);
+  consumed_ += n;
+  if (method_ == kStoredMethod) {
+    running_crc_ = crc32(running_crc_, data.data(), static_cast<uInt>(data.size()));
+    produced_ += data.size();
+  } else {
+    if (!inflater_) {
+      inflater_ = std::make_unique<Inflater>();
+    }
+    Inflater& f = *inflater_;
+    if (!f.ready) {
+      if (inflateInit2(&f.z, -MAX_WBITS) != Z_OK) {
+        state_ = State::kLost;
+        return;
+      }
+      f.ready = true;
+    }
+    f.z.next_in = const_cast<Bytef*>(data.data());
+    f.z.avail_in = static_cast<uInt>(data.size());
+    int status = Z_OK;
+    do {
+      f.z.next_out = f.out.data();
+      f.z.avail_out = static_cast<uInt>(f.out.size());
+      status = inflate(&f.z, Z_NO_FLUSH);
+      const std::size_t made = f.out.size() - f.z.avail_out;
+      produced_ += made;
+      running_crc_ = crc32(running_crc_, f.out.data(), static_cast<uInt>(made));
+      if ((status != Z_OK && status != Z_STREAM_END && status != Z_BUF_ERROR) ||
+          produced_ > uncompressed_ || (status == Z_STREAM_END && f.z.avail_in != 0)) {
+        EndEntry(false);
+        return;
+      }
+    } while (status == Z_OK && (f.z.avail_in != 0 || f.z.avail_out == 0));
+    if (status == Z_STREAM_END && consumed_ != compressed_) {
+      EndEntry(false);
+      return;
+    }
+    if (consumed_ == compressed_) {
+      EndEntry(status == Z_STREAM_END && produced_ == uncompressed_ && running_crc_ == crc_);
+      return;
+    }
+    return;
+  }
+  if (consumed_ == compressed_) {
+    EndEntry(produced_ == uncompressed_ && running_crc_ == crc_);
+  }
+}
+
+void ZipStreamCheck::EndEntry(bool good) {
+  if (inflater_ && inflater_->ready) {
+    inflateEnd(&inflater_->z);
+    inflater_->ready = false;
+  }
+  if (!good) {
+    state_ = State::kLost;
+    return;
+  }
+  fingerprint_ += EntryShare(position_, compressed_, uncompressed_, crc_, method_);
+  ++entries_;
+  position_ += 30 + name_and_extra_ + compressed_;
+  state_ = State::kHeader;
+  consumed_ = 0;
+}
 
 ZipVerdict CheckZipArchive(std::span<const std::uint8_t> bytes) {
   MemoryBytes memory(bytes);

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string_view>
 
@@ -40,7 +41,53 @@ class ZipBytes {
   ~ZipBytes() = default;
 };
 
-ZipVerdict CheckZipArchive(ZipBytes& bytes);
+// Verifies the entries of an archive while its bytes arrive, in order, so that the check after
+// the last byte need not read the entries' data again: each local header is followed by its data,
+// inflated (or taken as stored) against the size and the CRC-32 the header names. An archive it
+// cannot follow (data descriptors, Zip64 sizes, gaps, anything unexpected) is left to the full
+// check. Memory stays bounded whatever the archive's size.
+class ZipStreamCheck {
+ public:
+  ZipStreamCheck();
+  ZipStreamCheck(const ZipStreamCheck&) = delete;
+  ZipStreamCheck& operator=(const ZipStreamCheck&) = delete;
+  ~ZipStreamCheck();
+
+  void Take(std::span<const std::uint8_t> bytes);
+
+  // Whether every entry before the central directory was followed and verified.
+  bool complete() const { return state_ == State::kDirectory; }
+  std::uint64_t directory_offset() const { return position_; }
+  std::uint64_t entries() const { return entries_; }
+  // Of the verified entries: their offsets, sizes, CRC-32s and methods, in any order.
+  std::uint64_t fingerprint() const { return fingerprint_; }
+
+ private:
+  enum class State { kHeader, kName, kData, kDirectory, kLost };
+  void TakeHeader(std::span<const std::uint8_t>& bytes);
+  void TakeData(std::span<const std::uint8_t>& bytes);
+  void EndEntry(bool good);
+
+  struct Inflater;
+  State state_ = State::kHeader;
+  std::uint64_t position_ = 0;  // of the entry's local header, then of the central directory
+  std::uint64_t consumed_ = 0;  // bytes of the current part (header, name and extra, data)
+  std::uint8_t header_[30] = {};
+  std::uint16_t method_ = 0;
+  std::uint32_t crc_ = 0;
+  std::uint64_t compressed_ = 0;
+  std::uint64_t uncompressed_ = 0;
+  std::uint64_t name_and_extra_ = 0;
+  std::uint64_t produced_ = 0;
+  unsigned long running_crc_ = 0;
+  std::uint64_t entries_ = 0;
+  std::uint64_t fingerprint_ = 0;
+  std::unique_ptr<Inflater> inflater_;
+};
+
+// With `streamed`, the check takes the entries that it verified as the bytes arrived (when they
+// are the central directory's entries) instead of reading their data again.
+ZipVerdict CheckZipArchive(ZipBytes& bytes, const ZipStreamCheck* streamed = nullptr);
 ZipVerdict CheckZipArchive(std::span<const std::uint8_t> bytes);
 
 }  // namespace lq
