@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -82,16 +83,20 @@ class NetworkFaults : public SkinWindowRoad, public ::testing::WithParamInterfac
     WriteFileBytes(game() / L"ClientZips.txt", ListNaming("悍警巨魔"));
     before_ = FolderListing(game());
     const FaultCase& c = GetParam();
+    const std::string share(kSharePath);
+    NoteSeen(share);
     if (c.share) {
-      ASSERT_TRUE(download_host::SetFault(c.share, kSharePath));
+      ASSERT_TRUE(download_host::SetFault(c.share, share));
     }
     for (int slot = 1; slot <= 3; ++slot) {
       const SkinRecord& skin = Skin(slot);
-      if (const char* mode = c.previews[slot - 1]) {
-        ASSERT_TRUE(download_host::SetFault(mode, download_host::PathOf(skin.preview_url.view())));
-      }
-      if (const char* mode = c.packages[slot - 1]) {
-        ASSERT_TRUE(download_host::SetFault(mode, download_host::PathOf(skin.package_url.view())));
+      for (auto [mode, url] : {std::pair{c.previews[slot - 1], skin.preview_url.view()},
+                               std::pair{c.packages[slot - 1], skin.package_url.view()}}) {
+        const std::string path = download_host::PathOf(url);
+        NoteSeen(path);
+        if (mode) {
+          ASSERT_TRUE(download_host::SetFault(mode, path));
+        }
       }
     }
   }
@@ -101,18 +106,28 @@ class NetworkFaults : public SkinWindowRoad, public ::testing::WithParamInterfac
   void ProgramStarted() override {
     const FaultCase& c = GetParam();
     const std::wstring title = program().Text(0);
-    if (Held(c.share)) ExpectStillWaiting(kSharePath, "the share page");
+    if (Held(c.share)) ExpectStillWaiting(std::string(kSharePath), "the share page");
     EXPECT_EQ(title, Notice(L"")) << "first title \"" << Utf8(title) << "\"";
   }
 
   static const SkinRecord& Skin(int slot) { return Champion("时间刺客").skins[slot - 1]; }
 
-  // A window shown "at once" shows while the transfer it started is still running.
-  static void ExpectStillWaiting(std::string_view path, const char* what) {
-    const download_host::Connections seen = download_host::ConnectionsTo(path);
-    EXPECT_TRUE(seen.seen == 0 || seen.open >= 1)
-        << what << ": the window showed only after its transfer ended (" << seen.seen
-        << " requests, " << seen.open << " open)";
+  // Requests for `path` before this program started.
+  int SeenBefore(const std::string& path) const {
+    const auto at = seen_before_.find(path);
+    return at == seen_before_.end() ? 0 : at->second;
+  }
+  void NoteSeen(const std::string& path) {
+    seen_before_[path] = download_host::ConnectionsTo(path).seen;
+  }
+
+  // A window shown "at once" shows while the transfer it started is still running (or before it
+  // started).
+  void ExpectStillWaiting(const std::string& path, const char* what) const {
+    const download_host::Connections now = download_host::ConnectionsTo(path);
+    EXPECT_TRUE(now.seen == SeenBefore(path) || now.OpenAfter(SeenBefore(path)))
+        << what << ": the window showed only after its transfer ended (" << now.seen
+        << " requests, " << SeenBefore(path) << " of them before the program started)";
   }
 
   // Blank: all of the box in the button-face colour.
@@ -155,6 +170,7 @@ class NetworkFaults : public SkinWindowRoad, public ::testing::WithParamInterfac
   }
 
   std::string before_;
+  std::map<std::string, int> seen_before_;
 };
 
 TEST_P(NetworkFaults, WindowsAnswerTransfersEndFolderStays) {
@@ -167,9 +183,10 @@ TEST_P(NetworkFaults, WindowsAnswerTransfersEndFolderStays) {
         << "title \"" << Utf8(program().Text(0)) << "\"";
   } else if (!Held(c.share)) {
     // Answered at once: once the host is done, the title still tells of a failed read.
+    const std::string share(kSharePath);
     EXPECT_TRUE(WaitUntil([&] {
-      const download_host::Connections seen = download_host::ConnectionsTo(kSharePath);
-      return seen.seen >= 1 && seen.open == 0;
+      const download_host::Connections now = download_host::ConnectionsTo(share);
+      return now.seen > SeenBefore(share) && !now.OpenAfter(SeenBefore(share));
     }));
     EXPECT_FALSE(WaitUntil([&] { return program().Text(0) != Notice(L""); }, 1000))
         << "title \"" << Utf8(program().Text(0)) << "\"";
@@ -226,12 +243,12 @@ TEST_P(NetworkFaults, WindowsAnswerTransfersEndFolderStays) {
 
   // By now every deadline has passed: the program has let go of every transfer.
   for (const std::string& path : faulted) {
-    download_host::Connections seen;
+    download_host::Connections now;
     EXPECT_TRUE(WaitUntil([&] {
-      seen = download_host::ConnectionsTo(path);
-      return seen.seen >= 1 && seen.open == 0;
+      now = download_host::ConnectionsTo(path);
+      return now.seen > SeenBefore(path) && !now.OpenAfter(SeenBefore(path));
     })) << path
-        << ": " << seen.seen << " requests, " << seen.open << " still open";
+        << ": " << now.seen - SeenBefore(path) << " requests, " << now.open.size() << " still open";
   }
   EXPECT_TRUE(program().Running());
   EXPECT_TRUE(program().NoMessageFor(300));

@@ -65,18 +65,30 @@ std::string PathOf(std::string_view gbk_url) {
   return encoded;
 }
 
+bool Connections::OpenAfter(int before) const {
+  return std::any_of(open.begin(), open.end(), [&](int number) { return number > before; });
+}
+
 Connections ConnectionsTo(std::string_view path) {
   const HttpReadResult answer =
       HttpReadWithStatus(Text(Url("/__connections?path=" + std::string(path))));
   const std::string_view body = answer.body.view();
   Connections found;
   if (answer.status != 200) return found;
-  for (auto [key, value] : {std::pair{std::string_view("\"seen\": "), &found.seen},
-                            std::pair{std::string_view("\"open\": "), &found.open}}) {
-    const std::size_t at = body.find(key);
-    if (at != std::string_view::npos) {
-      std::from_chars(body.data() + at + key.size(), body.data() + body.size(), *value);
-    }
+  constexpr std::string_view kSeen = "\"seen\": ";
+  constexpr std::string_view kOpen = "\"open_requests\": [";
+  const std::size_t seen = body.find(kSeen);
+  std::size_t at = body.find(kOpen);
+  if (seen == std::string_view::npos || at == std::string_view::npos) return found;
+  std::from_chars(body.data() + seen + kSeen.size(), body.data() + body.size(), found.seen);
+  // Numbers separated by ", " up to the closing bracket.
+  for (at += kOpen.size(); at < body.size() && body[at] != ']';) {
+    int number = 0;
+    const auto [end, error] = std::from_chars(body.data() + at, body.data() + body.size(), number);
+    if (error != std::errc()) break;
+    found.open.push_back(number);
+    at = static_cast<std::size_t>(end - body.data());
+    while (at < body.size() && (body[at] == ',' || body[at] == ' ')) ++at;
   }
   return found;
 }

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "skins/catalogue.h"
 #include "tests/e2e/main_window_harness.h"
@@ -35,11 +36,14 @@ std::string Url(std::string_view path);
 void ClearFaults();
 // The path of a catalogue URL (GBK) as the host's controls take it: UTF-8, percent-encoded.
 std::string PathOf(std::string_view gbk_url);
-// Requests for `path` (percent-encoded UTF-8) so far, and those the host is still answering: a
-// connection that the program gave up is no longer open. -1 when the host does not say.
+// Requests for `path` (percent-encoded UTF-8) so far, and those the host is still answering by
+// their arrival number (from 1): a connection that the program gave up is no longer open. `seen`
+// is -1 when the host does not say.
 struct Connections {
   int seen = -1;
-  int open = -1;
+  std::vector<int> open;
+  // Whether a request that came after the first `before` ones is still being answered.
+  bool OpenAfter(int before) const;
 };
 Connections ConnectionsTo(std::string_view path);
 // The body the host serves for a full URL, fetched on its own (no fault may be set for it).
