@@ -42,7 +42,9 @@ enum class TransferEnd {
   kStopped,     // the sink declined to go on
 };
 
-// Where a streamed body goes. Called on the transferring thread.
+// Where a streamed body goes. Called on the thread that runs the transfer: the caller's, or, for
+// a transfer with a deadline or a stall rule, a thread of its own while the caller waits; one call
+// at a time, and never once HttpDownload has returned.
 class BodySink {
  public:
   // The response has arrived: its status and announced length (none when the response names

@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "skins/archive_list.h"
@@ -309,6 +312,38 @@ TEST_F(GameFiles, LeftoversOfOtherProcessesAreResolvedUnlessTheyRun) {
     }
   }
 }
+
+#if GTEST_HAS_DEATH_TEST
+// The end of the program waits for the file step in progress and lets no other begin. The hold
+// is never let go, so each case runs in a process of its own.
+TEST(GameFileStepsAtExit, WaitForTheStepInProgress) {
+  EXPECT_EXIT(
+      {
+        std::atomic<bool> started{false};
+        std::atomic<bool> ended{false};
+        std::thread step([&] {
+          const auto turn = LockGameFileSteps();
+          started = true;
+          std::this_thread::sleep_for(std::chrono::milliseconds(50));
+          ended = true;
+        });
+        while (!started) std::this_thread::yield();
+        const bool held = HoldGameFileStepsForExit(60'000);
+        step.join();
+        std::exit(held && ended ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(
+      {
+        const auto turn = LockGameFileSteps();
+        bool held = true;
+        std::thread exit([&] { held = HoldGameFileStepsForExit(0); });
+        exit.join();
+        std::exit(held ? 1 : 0);  // a step that does not end in time is not waited for longer
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+#endif
 
 TEST(GameFileNames, PlainNamesOnly) {
   for (const char* bad : {"", ".", "..", "a\\b.zip", "a/b.zip", "C:x.zip"}) {

@@ -199,15 +199,20 @@ class Transfer {
 }  // namespace
 
 // Why a watched transfer runs on a thread of its own: a deadline and a stall rule must hold even
-// when the host answers one byte every few seconds, and no WinInet call can be cut short from
-// outside on every platform. A blocked read fills its whole buffer before it returns, and the
-// receive timeout applies to each wait for a byte, so a trickle never trips it; Wine's
-// InternetCloseHandle on a request in use only drops a reference and the blocked call runs on;
-// a timeout changed during a transfer does not reach the socket already in use. So the caller
-// waits for the transfer's thread only up to the next moment the limits can fail, and when they
-// do it returns at once and lets go of the transfer: the thread hands nothing more to the sink,
-// and ends by itself when its call returns (it asks only for what has arrived, so a trickle
-// ends it at the next byte and silence at the receive timeout), closing its handles there.
+// when the host never answers or answers one byte every few seconds, and no WinInet call can be
+// cut short from outside on every platform. A read returns only when its buffer is full, and the
+// receive timeout applies to each wait for a byte, so a trickle never trips it; the head of the
+// response is read inside HttpSendRequest the same way. Closing the request handle from another
+// thread cuts a blocked call on Windows, but under Wine InternetCloseHandle only drops a reference
+// and the call runs on (tried: a read that waits for a trickled body returns when the body is
+// complete, seconds after the close); a timeout changed during a transfer does not reach the
+// socket in use either, and Wine ignores the connect timeout for a host that never accepts. So
+// the caller waits for the transfer's thread only up to the next moment the limits can fail, and
+// then returns at once and lets go of the transfer: the thread hands nothing more to the sink and
+// ends by itself when its call returns (its reads ask only for what the link has been bringing,
+// so a trickle ends it soon after the next byte and silence at the receive timeout), closing its
+// handles there. Not closing the handle from outside also keeps a handle value from being reused
+// by another transfer while the thread may still pass it to WinInet.
 TransferReport RunTransfer(std::shared_ptr<RequestChannel> channel, const TransferLimits& limits,
                            BodySink& sink) {
   auto shared = std::make_shared<Shared>(limits, sink);
