@@ -307,7 +307,8 @@ class _Enough(Exception):
 
 def hold_connection(ex, seconds):
     """Keeps the connection open for `seconds`, sending nothing and discarding what the client
-    sends; False as soon as the client has gone."""
+    sends; False as soon as the client has gone (a client that shuts its sending side counts as
+    gone)."""
     conn = ex.handler.connection
     deadline = time.monotonic() + seconds
     while True:
