@@ -262,7 +262,7 @@ TEST_P(NetworkFaults, WindowsAnswerTransfersEndFolderStays) {
     EXPECT_EQ(program().Text(0), Notice(L"")) << "title \"" << Utf8(program().Text(0)) << "\"";
   }
 
-  // By now every deadline has passed: the program has let go of every transfer.
+  // By now every transfer has ended or passed its bound: the program has let go of each.
   for (const std::string& path : faulted) {
     download_host::Connections now;
     EXPECT_TRUE(WaitUntil([&] {
