@@ -224,8 +224,12 @@ bool SetAside::Abandon() {
     return true;
   }
   bool back = true;
-  if (!aside_.empty()) {
-    back = linked_ ? (folder_.Delete(aside_), true) : folder_.Rename(aside_, target_, false);
+  if (!aside_.empty() && linked_) {
+    folder_.Delete(aside_);  // the target never went: a second name that stays is a leftover
+  } else if (!aside_.empty()) {
+    // One that cannot come back stays as the only copy, with its target missing: resolving
+    // leftovers puts it back.
+    back = folder_.Rename(aside_, target_, false);
   }
   Release();
   return back;
@@ -235,9 +239,17 @@ bool SetAside::Restore() {
   if (target_.empty()) {
     return true;
   }
-  const bool restored =
-      aside_.empty() ? folder_.Find(target_) == FolderEntry::kMissing || folder_.Delete(target_)
-                     : folder_.Rename(aside_, target_, true);
+  bool restored = false;
+  if (aside_.empty()) {
+    restored = folder_.Find(target_) == FolderEntry::kMissing || folder_.Delete(target_);
+  } else {
+    restored = folder_.Rename(aside_, target_, true);
+    if (!restored) {
+      // The kept file stays as the only copy of the previous one. Without the replacement in its
+      // place, resolving leftovers puts it back later.
+      folder_.Delete(target_);
+    }
+  }
   Release();
   return restored;
 }

@@ -93,7 +93,8 @@ class SetAside {
   // False when a moved file could not come back; it then stays under its temporary name.
   bool Abandon();
   // The target was replaced: the kept file goes back over it (when there was none, the target
-  // goes). False when that fails; the kept file then stays under its temporary name.
+  // goes). False when that fails; the kept file then stays under its temporary name, and the
+  // replacement is deleted if it can be, so that resolving leftovers puts the kept file back.
   bool Restore();
   // The replacement stands: the kept file goes.
   void Discard();

@@ -47,8 +47,8 @@ ResponseBody::ResponseBody(std::uint32_t chunk, std::optional<std::int64_t> cont
   }
 }
 
-bool ResponseBody::EnsureRoom() {
-  const std::size_t room = std::min<std::size_t>(chunk_, kMaxSize - used_);
+bool ResponseBody::EnsureRoom(std::uint32_t want) {
+  const std::size_t room = std::min<std::size_t>({want, chunk_, kMaxSize - used_});
   const std::size_t need = used_ + room;
   if (bytes_.size() >= need) return true;
   if (need > bytes_.capacity()) {
@@ -72,12 +72,12 @@ bool ResponseBody::Reserve(std::size_t capacity) {
   return true;
 }
 
-std::uint8_t* ResponseBody::WritableData() {
-  return EnsureRoom() ? bytes_.data() + used_ : nullptr;
+std::uint8_t* ResponseBody::WritableData(std::uint32_t want) {
+  return EnsureRoom(want) ? bytes_.data() + used_ : nullptr;
 }
 
 std::uint32_t ResponseBody::WritableSize() const {
-  return static_cast<std::uint32_t>(std::min<std::size_t>(chunk_, kMaxSize - used_));
+  return static_cast<std::uint32_t>(bytes_.size() - used_);
 }
 
 void ResponseBody::Commit(std::uint32_t n) { used_ += std::min(n, WritableSize()); }
@@ -97,7 +97,7 @@ bool BodyCollector::Begin(int /*status*/, std::optional<std::uint64_t> length) {
 
 std::span<std::uint8_t> BodyCollector::Room(std::uint32_t size) {
   if (!body_) return {};
-  std::uint8_t* room = body_->WritableData();
+  std::uint8_t* room = body_->WritableData(size);
   if (room == nullptr) return {};
   return {room, std::min(size, body_->WritableSize())};
 }
@@ -105,7 +105,8 @@ std::span<std::uint8_t> BodyCollector::Room(std::uint32_t size) {
 bool BodyCollector::Take(std::span<const std::uint8_t> bytes) {
   if (!body_) Begin(0, std::nullopt);
   while (!bytes.empty()) {
-    std::uint8_t* room = body_->WritableData();
+    std::uint8_t* room = body_->WritableData(
+        static_cast<std::uint32_t>(std::min<std::size_t>(bytes.size(), UINT32_MAX)));
     const std::uint32_t n =
         room == nullptr ? 0 : std::min<std::uint32_t>(body_->WritableSize(), bytes.size());
     if (n == 0) {

@@ -48,9 +48,10 @@ class ResponseBody {
 
   ResponseBody(std::uint32_t chunk, std::optional<std::int64_t> contentLength);
 
-  // Room for the next read: at most one chunk, less only near kMaxSize (0 when full). Null when
-  // the storage could not grow to hold it.
-  std::uint8_t* WritableData();
+  // Room for the next read of up to `want` bytes: at most one chunk, less only near kMaxSize.
+  // Null when the storage could not grow to hold it.
+  std::uint8_t* WritableData(std::uint32_t want = UINT32_MAX);
+  // The room prepared after the received bytes (0 when the body is full).
   std::uint32_t WritableSize() const;
   // Marks n bytes of the room as received (n <= WritableSize()).
   void Commit(std::uint32_t n);
@@ -62,7 +63,7 @@ class ResponseBody {
   ByteSet Take();
 
  private:
-  bool EnsureRoom();
+  bool EnsureRoom(std::uint32_t want);
   bool Reserve(std::size_t capacity);
 
   static constexpr std::size_t kGrowth = 4;

@@ -313,6 +313,26 @@ TEST_F(GameFiles, LeftoversOfOtherProcessesAreResolvedUnlessTheyRun) {
   }
 }
 
+// An undo whose putting back fails keeps the previous file, and resolving leftovers later puts
+// it back.
+TEST_F(GameFiles, AFailedUndoKeepsThePreviousFileForLater) {
+  for (bool links : {true, false}) {
+    disk_.links = links;
+    Reset({{kPackage, "the package before"}});
+    const std::unique_ptr<GameFolder> folder = OpenTestFolder(Text());
+    SetAside previous(*folder);
+    plan_.steps = 0;
+    ASSERT_TRUE(previous.Take(kPackage));  // the link, or the move
+    disk_.Put(kPackage, "the replacement");
+    plan_.fail_at = plan_.steps + 1;  // the move back
+    EXPECT_FALSE(previous.Restore());
+    plan_.fail_at = 0;
+    EXPECT_FALSE(Visible(disk_).contains(kPackage));
+    ResolveLeftovers(*folder);
+    EXPECT_EQ(disk_.Contents(), (Files{{kPackage, "the package before"}}));
+  }
+}
+
 #if GTEST_HAS_DEATH_TEST
 // The end of the program waits for the file step in progress and lets no other begin. The hold
 // is never let go, so each case runs in a process of its own.

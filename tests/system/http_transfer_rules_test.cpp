@@ -7,8 +7,6 @@
 #include <utility>
 #include <vector>
 
-#include "runtime/system/http_read_rules.h"
-
 namespace lq {
 namespace {
 
@@ -83,14 +81,6 @@ TEST(TransferWatch, VerdictsOverTime) {
   }
 }
 
-TEST(TransferWatch, ManyFastArrivalsThenSilence) {
-  // 200000 arrivals of 4 KiB: only those within the last minimum's worth of bytes matter.
-  TransferWatch watch({0, 0, 0, 0, 30'000, 1024}, 0);
-  for (std::uint64_t i = 1; i <= 200'000; ++i) watch.Arrived(i / 20, i * 4096);
-  EXPECT_EQ(watch.Verdict(10'000 + 29'999), std::nullopt);
-  EXPECT_EQ(watch.Verdict(10'000 + 30'000), TransferEnd::kStalled);
-}
-
 TEST(TransferLengths, AnnouncedAndReceivedAgainstTheCap) {
   const TransferLimits capped{0, 0, 0, 1000, 0, 0};
   const TransferLimits open{};
@@ -134,22 +124,6 @@ TEST(ReadPacer, AsksForWhatIsThereUntilTheRateIsKnown) {
   pacer.Done(20, 1000);
   EXPECT_EQ(pacer.Next(1), 5u);
   EXPECT_EQ(pacer.Next(300), 300u);
-}
-
-TEST(BodyCollector, ReadsInPlaceOrCopies) {
-  BodyCollector collector;
-  ASSERT_TRUE(collector.Begin(200, 10));
-  std::span<std::uint8_t> room = collector.Room(4);
-  ASSERT_EQ(room.size(), 4u);
-  for (std::uint8_t i = 0; i < 4; ++i) room[i] = i;
-  ASSERT_TRUE(collector.Take(room));
-  const std::uint8_t rest[] = {4, 5, 6, 7, 8, 9, 10};
-  ASSERT_TRUE(collector.Take(rest));
-  const ByteSet body = collector.Body();
-  ASSERT_EQ(body.size(), 11u);
-  for (std::uint8_t i = 0; i < 11; ++i) EXPECT_EQ(body.data()[i], i);
-  EXPECT_FALSE(collector.out_of_memory());
-  EXPECT_TRUE(collector.Body().empty());
 }
 
 }  // namespace

@@ -93,16 +93,18 @@ int wmain(int argc, wchar_t** argv) {
   const auto dir = std::filesystem::temp_directory_path() /
                    (L"lq-startup-bench-" + std::to_wstring(GetCurrentProcessId()));
   std::filesystem::create_directories(dir);
+  // A folder left by an earlier run that ended early (its process id came round again).
+  constexpr auto kReplace = std::filesystem::copy_options::overwrite_existing;
   const auto program = dir / L"LQ_StartupBench.exe";
   const auto minimal = dir / L"minimal_window.exe";
-  std::filesystem::copy_file(HostPath(LQ_PROGRAM_EXE), program);
-  std::filesystem::copy_file(HostPath(LQ_MINIMAL_EXE), minimal);
+  std::filesystem::copy_file(HostPath(LQ_PROGRAM_EXE), program, kReplace);
+  std::filesystem::copy_file(HostPath(LQ_MINIMAL_EXE), minimal, kReplace);
   const auto prescribed = dir / L"prescribed_window.exe";
-  std::filesystem::copy_file(HostPath(LQ_PRESCRIBED_EXE), prescribed);
+  std::filesystem::copy_file(HostPath(LQ_PRESCRIBED_EXE), prescribed, kReplace);
   // Another build of the program to compare, timed in the same rounds.
   const auto other = dir / L"LQ_StartupBenchOther.exe";
   const bool with_other = argc > 2;
-  if (with_other) std::filesystem::copy_file(std::filesystem::path(argv[2]), other);
+  if (with_other) std::filesystem::copy_file(std::filesystem::path(argv[2]), other, kReplace);
 
   TimeToWindow(minimal);  // warm the file cache and the loader
   TimeToWindow(program);
@@ -116,7 +118,12 @@ int wmain(int argc, wchar_t** argv) {
     const double o = with_other ? TimeToWindow(other) : 0;
     const double s = TimeToWindow(prescribed);
     if (m < 0 || p < 0 || n < 0 || o < 0 || s < 0) {
-      std::fprintf(stderr, "a program showed no window\n");
+      std::fprintf(stderr, "a program showed no window within 20 s (%s)\n",
+                   p < 0   ? "LOLQuillet.exe"
+                   : o < 0 ? "the other build"
+                           : "a baseline");
+      std::error_code ignored;
+      std::filesystem::remove_all(dir, ignored);
       return 1;
     }
     b.push_back(m);
