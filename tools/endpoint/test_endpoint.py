@@ -64,7 +64,7 @@ def read_head_and(s, body_bytes):
     return head.decode("latin-1"), body
 
 
-def still_silent(test, s, wait=0.5):
+def still_silent(test, s, wait=0.2):
     """Checks that the server sends nothing more and keeps the connection open for `wait`."""
     readable, _, _ = select.select([s], [], [], wait)
     test.assertEqual(readable, [], "the server sent more or closed")
@@ -388,7 +388,7 @@ class ShareLatestTest(unittest.TestCase):
             prefix = urllib.parse.quote(target.rsplit("/", 1)[0] + "/")
             if target == "/share/latest":
                 prefix = quoted
-            for mode in ("silent", "trickle:2", "lie:2147483647", "lie:999", "half-silent"):
+            for mode in ("silent", "trickle:1", "lie:2147483647", "lie:999", "half-silent"):
                 with self.subTest(target=target, mode=mode):
                     self.assertEqual(
                         self.get(f"/__install/fault?mode={mode}&prefix={prefix}&count=1")[0], 200)
