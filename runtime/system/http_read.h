@@ -8,11 +8,14 @@ namespace lq {
 
 // The response body, whatever the status: an error page's body comes back like any other. Empty
 // for an empty URL, a URL that does not parse, or a request that cannot be sent; a transfer that
-// breaks off returns the part that arrived. Safe to call from several threads at once. The URL is
-// GBK; what follows a '#' is dropped.
+// breaks off, or whose body stops for longer than the receive timeout of the default limits,
+// returns the part that arrived. Safe to call from several threads at once. The URL is GBK; what
+// follows a '#' is dropped.
 ByteSet HttpRead(const Text& url);
 
-// HttpRead that also tells the response status, for callers that must refuse error pages.
+// HttpRead that also tells the response status, for callers that must refuse error pages, within
+// the given limits. The body is what arrived (up to one byte past a cap); `end` tells whether that
+// is the whole of it. A body that cannot grow in memory ends kTooLarge.
 struct HttpReadResult {
   ByteSet body;
   int status = 0;  // the HTTP status code; 0 when no response arrived

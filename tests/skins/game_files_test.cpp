@@ -183,45 +183,22 @@ TEST_F(GameFiles, EveryFailingStepLeavesTheOldOrTheNewState) {
   }
 }
 
+// Error pages, non-zips and broken connections are covered against the endpoint under Wine; here,
+// what only a fake download can bring: a whole transfer of a package damaged on the way, and a
+// stalled one.
 TEST_F(GameFiles, DownloadsThatBringNoWholePackageChangeNothing) {
   std::string varied(5000, '\0');
   for (std::size_t i = 0; i < varied.size(); ++i) varied[i] = static_cast<char>(i * i % 251);
   const test::BuiltZip zip = test::BuildZip({{"skin/model.bin", varied, true}});
   std::string damaged = AsString(zip.bytes);
   damaged[zip.data_offsets[0] + 100] ^= 0x40;
-  std::string stored = AsString(test::BuildZip({{"a.bin", "0123456789"}}).bytes);
-  stored[test::BuildZip({{"a.bin", "0123456789"}}).data_offsets[0] + 3] = 'x';
 
-  struct Case {
-    const char* what;
-    int status;
-    std::string body;
-    TransferEnd end;
-    InstallationResult result;
-  };
-  const std::vector<Case> cases = {
-      {"an error page", 404, "<html>404</html>", TransferEnd::kComplete,
-       InstallationResult::kNoPackage},
-      {"no bytes", 200, "", TransferEnd::kComplete, InstallationResult::kNoPackage},
-      {"no zip", 200, std::string(4000, 'p'), TransferEnd::kComplete,
-       InstallationResult::kNoPackage},
-      {"a deflated entry damaged on the way", 200, damaged, TransferEnd::kComplete,
-       InstallationResult::kNoPackage},
-      {"a stored entry damaged on the way", 200, stored, TransferEnd::kComplete,
-       InstallationResult::kNoPackage},
-      {"a stalled transfer", 200, served_.body, TransferEnd::kStalled,
-       InstallationResult::kNoPackage},
-      {"a broken transfer", 200, served_.body, TransferEnd::kBroken,
-       InstallationResult::kNoPackage},
-  };
   const Files before = {{kPackage, "the package before"}, {kList, List(kName)}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
+  for (const Served& served : {Served{200, damaged, TransferEnd::kComplete, true},
+                               Served{200, served_.body, TransferEnd::kStalled, false}}) {
     Reset(before);
-    served_.status = c.status;
-    served_.body = c.body;
-    served_.end = c.end;
-    EXPECT_EQ(Install(), c.result);
+    served_ = served;
+    EXPECT_EQ(Install(), InstallationResult::kNoPackage);
     EXPECT_EQ(disk_.Contents(), before);
   }
 }
