@@ -58,6 +58,8 @@ if(LQ_DOWNLOAD_HOST MATCHES "^http://127\\.0\\.0\\.1:[0-9]+$" AND
       LQ_E2E_SHARE_CONTROL="${LQ_DOWNLOAD_HOST}/__share/latest")
     target_link_libraries(${target} PRIVATE lq_system)
   endforeach()
+  target_compile_definitions(version_notice_e2e PRIVATE
+    LQ_E2E_SHARE_CONNECTIONS="${LQ_DOWNLOAD_HOST}/__connections?path=/share/latest")
 else()
   lq_add_main_window_e2e(main_window_layout_e2e
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/main_window_layout_test.cpp)

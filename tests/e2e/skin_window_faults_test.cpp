@@ -75,7 +75,7 @@ TEST_F(SkinWindowRoad, ClosingTheWindowDuringTheDownloadLetsItFinish) {
   ASSERT_TRUE(window);
   ASSERT_TRUE(download_host::SetFault("slow:3000"));
   ClickLoad(2);
-  ASSERT_TRUE(WaitCaption(2, L"正在下载"));
+  ASSERT_TRUE(WaitDownloadCaption(2));
   driver::CloseAsUser(window);
   ASSERT_TRUE(WaitSkinWindowGone());
   // No fatal error: the installation ends with its own message and its files.
@@ -93,7 +93,7 @@ TEST_F(SkinWindowRoad, AnInstallationLeavesALaterWindowAlone) {
   ASSERT_TRUE(OpenSkinWindow(Champion("巨魔之王")));
   ASSERT_TRUE(download_host::SetFault("slow:3000"));
   ClickLoad(1);
-  ASSERT_TRUE(WaitCaption(1, L"正在下载"));
+  ASSERT_TRUE(WaitDownloadCaption(1));
   driver::CloseAsUser(SkinWindow());
   ASSERT_TRUE(WaitSkinWindowGone());
   // Another champion's window opens while the first installation still downloads.
@@ -113,8 +113,8 @@ TEST_F(SkinWindowRoad, TwoInstallationsAtOnceLeaveAConsistentFolder) {
   ASSERT_TRUE(download_host::SetFault("slow:2000"));
   ClickLoad(1);
   ClickLoad(3);
-  ASSERT_TRUE(WaitCaption(1, L"正在下载"));
-  ASSERT_TRUE(WaitCaption(3, L"正在下载"));
+  ASSERT_TRUE(WaitDownloadCaption(1));
+  ASSERT_TRUE(WaitDownloadCaption(3));
   // The first to finish closes the window; the other one finishes without it.
   EXPECT_TRUE(AnswerSuccesses(program(), 2));
   EXPECT_TRUE(WaitSkinWindowGone());

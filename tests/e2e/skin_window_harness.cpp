@@ -1,7 +1,13 @@
 #include "tests/e2e/skin_window_harness.h"
 
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <regex>
+#include <utility>
+#include <vector>
 
 #include "runtime/system/http_read.h"
 #include "skins/archive_list.h"
@@ -32,9 +38,59 @@ std::string Url(std::string_view path) { return std::string(kHost) + std::string
 }
 
 void ClearFaults() {
-  for (std::string_view prefix : {"/lolbf/pf/", "/lolbf/imgs/"}) {
-    EXPECT_TRUE(SetFault("none", prefix));
+  const HttpReadResult answer = HttpReadWithStatus(Text(Url("/__install/fault?clear=all")));
+  EXPECT_EQ(answer.status, 200) << "the download host did not clear its fault modes";
+}
+
+std::string PathOf(std::string_view gbk_url) {
+  std::string_view path = gbk_url;
+  if (const std::size_t scheme = path.find("://"); scheme != std::string_view::npos) {
+    const std::size_t slash = path.find('/', scheme + 3);
+    path = slash == std::string_view::npos ? std::string_view("/") : path.substr(slash);
   }
+  std::string encoded;
+  for (const char c : Utf8(Wide936(path))) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
+        (byte >= '0' && byte <= '9') ||
+        std::string_view("-._~/").find(c) != std::string_view::npos) {
+      encoded += c;
+    } else {
+      constexpr char kHex[] = "0123456789ABCDEF";
+      encoded += '%';
+      encoded += kHex[byte >> 4];
+      encoded += kHex[byte & 15];
+    }
+  }
+  return encoded;
+}
+
+bool Connections::OpenAfter(int before) const {
+  return std::any_of(open.begin(), open.end(), [&](int number) { return number > before; });
+}
+
+Connections ConnectionsTo(std::string_view path) {
+  const HttpReadResult answer =
+      HttpReadWithStatus(Text(Url("/__connections?path=" + std::string(path))));
+  const std::string_view body = answer.body.view();
+  Connections found;
+  if (answer.status != 200) return found;
+  constexpr std::string_view kSeen = "\"seen\": ";
+  constexpr std::string_view kOpen = "\"open_requests\": [";
+  const std::size_t seen = body.find(kSeen);
+  std::size_t at = body.find(kOpen);
+  if (seen == std::string_view::npos || at == std::string_view::npos) return found;
+  std::from_chars(body.data() + seen + kSeen.size(), body.data() + body.size(), found.seen);
+  // Numbers separated by ", " up to the closing bracket.
+  for (at += kOpen.size(); at < body.size() && body[at] != ']';) {
+    int number = 0;
+    const auto [end, error] = std::from_chars(body.data() + at, body.data() + body.size(), number);
+    if (error != std::errc()) break;
+    found.open.push_back(number);
+    at = static_cast<std::size_t>(end - body.data());
+    while (at < body.size() && (body[at] == ',' || body[at] == ' ')) ++at;
+  }
+  return found;
 }
 
 std::string Body(std::string_view url) {
@@ -64,6 +120,31 @@ FolderContents ContentsOf(const fs::path& folder) {
   return files;
 }
 
+std::string FolderListing(const fs::path& folder) {
+  std::vector<std::string> lines;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    std::string line = Utf8(fs::relative(entry.path(), folder).wstring());
+    if (entry.is_regular_file()) {
+      const std::string bytes = ReadFileBytes(entry.path());
+      std::uint64_t hash = 14695981039346656037ull;
+      for (const char c : bytes) {
+        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+      }
+      char figures[48];
+      std::snprintf(figures, sizeof figures, "  %zu  %016llx", bytes.size(),
+                    static_cast<unsigned long long>(hash));
+      line += figures;
+    } else {
+      line += "  <folder>";
+    }
+    lines.push_back(std::move(line));
+  }
+  std::sort(lines.begin(), lines.end());
+  std::string listing;
+  for (const std::string& line : lines) listing += line + "\n";
+  return listing;
+}
+
 std::string ListNaming(std::string_view gbk_name) {
   return std::string(ArchiveListContentWithPackage(Text(gbk_name)).view());
 }
@@ -81,7 +162,9 @@ void SkinWindowRoad::SetUp() {
   standin_.emplace(install / L"LolClient.exe");
   const fs::path exe = scratch_.path() / L"LQSkinWindowRoad.exe";
   CopyProgram(exe);
+  BeforeProgramStarts();
   program_.emplace(exe);
+  ProgramStarted();
 
   if (!DiscoversDirectory()) {
     return;
@@ -154,6 +237,17 @@ std::wstring SkinWindowRoad::Caption(int slot) const {
     return ::testing::AssertionFailure()
            << "load button " << slot << " reads \"" << Utf8(Caption(slot)) << "\", expected \""
            << Utf8(caption) << "\"";
+  }
+  return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult SkinWindowRoad::WaitDownloadCaption(int slot, bool progress, DWORD ms) {
+  const std::wregex form(progress ? L"正在下载 (100|[1-9]?[0-9])%"
+                                  : L"正在下载( (100|[1-9]?[0-9])%| [0-9]+\\.[0-9]MB)?");
+  std::wstring seen;
+  if (!WaitUntil([&] { return std::regex_match(seen = Caption(slot), form); }, ms)) {
+    return ::testing::AssertionFailure() << "load button " << slot << " reads \"" << Utf8(seen)
+                                         << "\", expected a download caption";
   }
   return ::testing::AssertionSuccess();
 }

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "skins/catalogue.h"
 #include "tests/e2e/main_window_harness.h"
@@ -28,9 +29,23 @@ namespace download_host {
 
 // The host's URL of a catalogue path ("/lolbf/...").
 std::string Url(std::string_view path);
-// From now on requests under `prefix` get fault `mode` (install_routes.py); "none" clears it.
+// From now on requests under `prefix` (a path, percent-encoded UTF-8) get fault `mode`
+// (install_routes.py); "none" clears it.
 ::testing::AssertionResult SetFault(std::string_view mode, std::string_view prefix = "/lolbf/pf/");
+// Clears every fault mode, the share page's and those of single paths too.
 void ClearFaults();
+// The path of a catalogue URL (GBK) as the host's controls take it: UTF-8, percent-encoded.
+std::string PathOf(std::string_view gbk_url);
+// Requests for `path` (percent-encoded UTF-8) so far, and those the host is still answering by
+// their arrival number (from 1): a connection that the program gave up is no longer open. `seen`
+// is -1 when the host does not say.
+struct Connections {
+  int seen = -1;
+  std::vector<int> open;
+  // Whether a request that came after the first `before` ones is still being answered.
+  bool OpenAfter(int before) const;
+};
+Connections ConnectionsTo(std::string_view path);
 // The body the host serves for a full URL, fetched on its own (no fault may be set for it).
 std::string Body(std::string_view url);
 
@@ -39,6 +54,8 @@ std::string Body(std::string_view url);
 // File name -> bytes of every file in a folder.
 using FolderContents = std::map<std::wstring, std::string>;
 FolderContents ContentsOf(const std::filesystem::path& folder);
+// Every file and folder below `folder`, one line each: relative path (UTF-8), size, FNV-1a hash.
+std::string FolderListing(const std::filesystem::path& folder);
 std::string ReadFileBytes(const std::filesystem::path& file);
 void WriteFileBytes(const std::filesystem::path& file, std::string_view bytes);
 
@@ -53,6 +70,9 @@ class SkinWindowRoad : public ::testing::Test {
   void TearDown() override;
   // Whether SetUp finds the game directory with 自动获取.
   virtual bool DiscoversDirectory() const { return true; }
+  // Called by SetUp just before the program starts, and as soon as its main window is shown.
+  virtual void BeforeProgramStarts() {}
+  virtual void ProgramStarted() {}
 
   static const ChampionEntry& Champion(std::string_view gbk_caption);
 
@@ -67,6 +87,10 @@ class SkinWindowRoad : public ::testing::Test {
 
   std::wstring Caption(int slot) const;
   ::testing::AssertionResult WaitCaption(int slot, const std::wstring& caption, DWORD ms = kWaitMs);
+  // Waits for a caption of the download: "正在下载", or with its progress ("正在下载 37%",
+  // "正在下载 12.3MB"); with `progress`, only one that shows the progress in percent.
+  ::testing::AssertionResult WaitDownloadCaption(int slot, bool progress = false,
+                                                 DWORD ms = kWaitMs);
   void ClickLoad(int slot);
   std::optional<driver::Pixels> Preview(int slot) const;
 

@@ -13,12 +13,12 @@ namespace fs = std::filesystem;
 class SkinWindowInstall : public SkinWindowRoad {
  protected:
   // Clicks the slot's load button in an open skin window and follows the installation to its end:
-  // "正在下载" while the (slowed) download runs, "正在写入" while "载入成功" is shown, then the
-  // window closes.
+  // "正在下载" with the share that has come while the (slowed) download runs, "正在写入" while
+  // "载入成功" is shown, then the window closes.
   void InstallWithCaptions(int slot) {
     ASSERT_TRUE(download_host::SetFault("slow:1500"));
     ClickLoad(slot);
-    EXPECT_TRUE(WaitCaption(slot, L"正在下载"));
+    EXPECT_TRUE(WaitDownloadCaption(slot, /*progress=*/true));
     std::vector<driver::MessageBoxView> boxes;
     ASSERT_TRUE(WaitUntil([&] {
       return !(boxes = driver::OpenMessageBoxes(program().process())).empty();

@@ -46,16 +46,31 @@ add_test(NAME skin_window_endpoint_stop
 set_tests_properties(skin_window_endpoint_stop PROPERTIES FIXTURES_CLEANUP skin_window_endpoint
   TIMEOUT 30)
 
+add_library(lq_skin_window_harness STATIC ${CMAKE_CURRENT_LIST_DIR}/skin_window_harness.cpp)
+target_link_libraries(lq_skin_window_harness PUBLIC lq_main_window_harness lq_skins_core
+  lq_pictures lq_system)
+target_compile_definitions(lq_skin_window_harness PUBLIC
+  LQ_ENDPOINT_STATE_DIR="${skin_window_state}")
+
 add_executable(skin_window_e2e
-  ${CMAKE_CURRENT_LIST_DIR}/skin_window_harness.cpp
   ${CMAKE_CURRENT_LIST_DIR}/skin_window_previews_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/skin_window_install_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/skin_window_faults_test.cpp)
-target_link_libraries(skin_window_e2e PRIVATE lq_main_window_harness lq_skins_core lq_pictures
-  lq_system GTest::gmock_main)
-target_compile_definitions(skin_window_e2e PRIVATE
-  LQ_ENDPOINT_STATE_DIR="${skin_window_state}")
+target_link_libraries(skin_window_e2e PRIVATE lq_skin_window_harness GTest::gmock_main)
 gtest_discover_tests(skin_window_e2e DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
   PROPERTIES TIMEOUT 120 LABELS e2e FIXTURES_REQUIRED skin_window_endpoint
     RESOURCE_LOCK lq_game_client_processes
     ENVIRONMENT "LQ_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+
+# Hosts that misbehave (the endpoint's silent, trickle, lie and half-silent modes) at the share
+# page, the previews and the packages, where the share page is this endpoint's /share/latest.
+# They run alone: every program started meanwhile would ask for the share page too, meet its fault
+# and blur the counts of the host's connections by which these cases tell that a window did not
+# wait for a transfer and that the program let go of it.
+if(LQ_SHARE_LISTING_ADDRESS STREQUAL "${LQ_DOWNLOAD_HOST}/share/latest")
+  add_executable(network_faults_e2e ${CMAKE_CURRENT_LIST_DIR}/network_faults_test.cpp)
+  target_link_libraries(network_faults_e2e PRIVATE lq_skin_window_harness GTest::gmock_main)
+  add_test(NAME network_faults_e2e COMMAND network_faults_e2e)
+  set_tests_properties(network_faults_e2e PROPERTIES TIMEOUT 300 LABELS e2e RUN_SERIAL TRUE
+    FIXTURES_REQUIRED skin_window_endpoint ENVIRONMENT "LQ_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+endif()

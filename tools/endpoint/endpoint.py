@@ -69,17 +69,17 @@ class Handler(http.server.BaseHTTPRequestHandler):
             "body_bytes": body,
         }
         ex = routes.Exchange(self, self.server.endpoint, record)
-        counted = not ex.path.startswith("/__")
-        if counted:
+        number = None
+        if not ex.path.startswith("/__"):
             self.server.endpoint.recorder.add(record)
-            self.server.endpoint.connections.opened(record["path"])
+            number = self.server.endpoint.connections.opened(record["path"])
         try:
             ex.route(ex)
         except (ConnectionError, BrokenPipeError):
             self.close_connection = True
         finally:
-            if counted:
-                self.server.endpoint.connections.closed(record["path"])
+            if number is not None:
+                self.server.endpoint.connections.closed(record["path"], number)
 
     do_GET = do_HEAD = do_POST = do_PUT = do_DELETE = do_OPTIONS = do_PATCH = _serve
 

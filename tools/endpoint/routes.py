@@ -307,7 +307,8 @@ class _Enough(Exception):
 
 def hold_connection(ex, seconds):
     """Keeps the connection open for `seconds`, sending nothing and discarding what the client
-    sends; False as soon as the client has gone."""
+    sends; False as soon as the client has gone (a client that shuts its sending side counts as
+    gone)."""
     conn = ex.handler.connection
     deadline = time.monotonic() + seconds
     while True:
@@ -510,31 +511,38 @@ class Recorder:
 
 
 class Connections:
-    """Per path: how many requests came ("seen") and how many are being answered now ("open"), so
-    that a test can tell whether a client still waits for an answer or has given up."""
+    """Per path: how many requests came ("seen"), how many are being answered now ("open") and
+    which ones those are ("open_requests", by their arrival number for the path, from 1), so that
+    a test can tell whether a client still waits for an answer or has given up."""
 
     def __init__(self):
         self._lock = threading.Lock()
-        self._counts = {}
+        self._seen = {}
+        self._open = {}
 
     def opened(self, path):
+        """Counts a request for `path` as arrived and open; returns its arrival number."""
         with self._lock:
-            counts = self._counts.setdefault(path, {"seen": 0, "open": 0})
-            counts["seen"] += 1
-            counts["open"] += 1
+            number = self._seen.get(path, 0) + 1
+            self._seen[path] = number
+            self._open.setdefault(path, set()).add(number)
+            return number
 
-    def closed(self, path):
+    def closed(self, path, number):
         with self._lock:
-            self._counts[path]["open"] -= 1
+            self._open[path].discard(number)
 
     def of(self, path):
         with self._lock:
-            return dict(self._counts.get(path, {"seen": 0, "open": 0}))
+            open_requests = sorted(self._open.get(path, ()))
+            return {"seen": self._seen.get(path, 0), "open": len(open_requests),
+                    "open_requests": open_requests}
 
 
 @route("/__connections")
 def list_connections(ex):
-    """/__connections?path=P: {"seen": n, "open": m} for the decoded path P."""
+    """/__connections?path=P: {"seen": n, "open": m, "open_requests": [...]} for the decoded
+    path P."""
     path = ex.query.get("path", [""])[-1]
     body = json.dumps(ex.endpoint.connections.of(path)).encode("utf-8")
     ex.send(200, body, [("Content-Type", "application/json")])

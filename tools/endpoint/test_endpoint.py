@@ -64,7 +64,7 @@ def read_head_and(s, body_bytes):
     return head.decode("latin-1"), body
 
 
-def still_silent(test, s, wait=0.5):
+def still_silent(test, s, wait=0.2):
     """Checks that the server sends nothing more and keeps the connection open for `wait`."""
     readable, _, _ = select.select([s], [], [], wait)
     test.assertEqual(readable, [], "the server sent more or closed")
@@ -223,15 +223,22 @@ class EndpointTest(unittest.TestCase):
         paths += ["/fault/trickle/60000/held-%d" % i for i in range(4)]
         paths += ["/fault/half-silent/64k/held-%d" % i for i in range(4)]
         sockets = [open_request(self.port, p) for p in paths]
-        self.assertTrue(wait_until(
-            lambda: all(self.connections(p) == {"seen": 1, "open": 1} for p in paths)))
-        for s in sockets:
+        self.assertTrue(wait_until(lambda: all(
+            self.connections(p) == {"seen": 1, "open": 1, "open_requests": [1]} for p in paths)))
+        # A second request for one path counts apart from the first.
+        again = open_request(self.port, paths[0])
+        self.assertTrue(wait_until(lambda: self.connections(paths[0])["seen"] == 2))
+        sockets[0].close()
+        self.assertTrue(wait_until(lambda: self.connections(paths[0]) == {
+            "seen": 2, "open": 1, "open_requests": [2]}))
+        for s in sockets[1:] + [again]:
             s.close()
         self.assertTrue(wait_until(lambda: not serving_threads()),
                         [t.name for t in serving_threads()])
-        for p in paths:
-            self.assertEqual(self.connections(p), {"seen": 1, "open": 0})
-        self.assertEqual(self.connections("/never/asked"), {"seen": 0, "open": 0})
+        for p in paths[1:]:
+            self.assertEqual(self.connections(p), {"seen": 1, "open": 0, "open_requests": []})
+        self.assertEqual(self.connections("/never/asked"),
+                         {"seen": 0, "open": 0, "open_requests": []})
 
     def connections(self, path):
         return json.loads(self.get("/__connections?path=" + urllib.parse.quote(path))[1])
@@ -381,7 +388,7 @@ class ShareLatestTest(unittest.TestCase):
             prefix = urllib.parse.quote(target.rsplit("/", 1)[0] + "/")
             if target == "/share/latest":
                 prefix = quoted
-            for mode in ("silent", "trickle:2", "lie:2147483647", "lie:999", "half-silent"):
+            for mode in ("silent", "trickle:1", "lie:2147483647", "lie:999", "half-silent"):
                 with self.subTest(target=target, mode=mode):
                     self.assertEqual(
                         self.get(f"/__install/fault?mode={mode}&prefix={prefix}&count=1")[0], 200)
