@@ -23,13 +23,16 @@ if(LQ_SANITIZE)
   target_link_options(lq_options INTERFACE -fsanitize=address,undefined)
 endif()
 
-# lq_add_library(name [PORTABLE src...] [WINDOWS src...] [DEPS lib...])
-# Portable sources build everywhere; Windows sources only in the Windows build.
+# lq_add_library(name [PORTABLE src...] [WINDOWS src...] [POSIX src...] [DEPS lib...])
+# Portable sources build everywhere; Windows sources only in the Windows build, POSIX sources only
+# elsewhere (what the Windows sources give, done the other system's way or not at all).
 function(lq_add_library name)
-  cmake_parse_arguments(A "" "" "PORTABLE;WINDOWS;DEPS" ${ARGN})
+  cmake_parse_arguments(A "" "" "PORTABLE;WINDOWS;POSIX;DEPS" ${ARGN})
   set(srcs ${A_PORTABLE})
   if(WIN32)
     list(APPEND srcs ${A_WINDOWS})
+  else()
+    list(APPEND srcs ${A_POSIX})
   endif()
   add_library(${name} STATIC ${srcs})
   target_link_libraries(${name} PUBLIC lq_options ${A_DEPS})

@@ -2,10 +2,6 @@
 
 #include <atomic>
 
-#ifdef _WIN32
-#include "skins/win32/game_folder_win32.h"
-#endif
-
 namespace lq {
 namespace {
 
@@ -17,11 +13,7 @@ std::unique_ptr<GameFolder> OpenGameFolder(const Text& directory) {
   if (GameFolderOpener opener = g_opener.load()) {
     return opener(directory);
   }
-#ifdef _WIN32
-  return OpenWin32GameFolder(directory);
-#else
-  return nullptr;
-#endif
+  return OpenSystemGameFolder(directory);
 }
 
 GameFolderOpener SetGameFolderOpener(GameFolderOpener opener) { return g_opener.exchange(opener); }

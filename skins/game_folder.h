@@ -68,4 +68,7 @@ std::unique_ptr<GameFolder> OpenGameFolder(const Text& directory);
 using GameFolderOpener = std::unique_ptr<GameFolder> (*)(const Text& directory);
 GameFolderOpener SetGameFolderOpener(GameFolderOpener opener);
 
+// The default opener: the real folder on Windows; nothing elsewhere.
+std::unique_ptr<GameFolder> OpenSystemGameFolder(const Text& directory);
+
 }  // namespace lq

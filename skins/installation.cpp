@@ -22,11 +22,7 @@ TransferEnd Download(const Text& url, BodySink& sink) {
   if (PackageDownloader downloader = g_downloader.load()) {
     return downloader(url, sink);
   }
-#ifdef _WIN32
-  return HttpDownload(url, kPackageLimits, sink);
-#else
-  return TransferEnd::kNoResponse;
-#endif
+  return DownloadPackageFromHost(url, sink);
 }
 
 // Takes the body of a status-200 response into a staged file as it arrives, and tells the

@@ -84,6 +84,10 @@ bool WriteStockArchiveList(const Text& directory);
 using PackageDownloader = TransferEnd (*)(const Text& url, BodySink& sink);
 PackageDownloader SetPackageDownloader(PackageDownloader downloader);
 
+// The default downloader: the package bounds over the shared session on Windows; elsewhere no
+// response.
+TransferEnd DownloadPackageFromHost(const Text& url, BodySink& sink);
+
 // What the user sees of one installation. The skin window may be gone by the time any of these
 // is called; the implementation then does nothing for the caption and the close.
 class InstallationView {

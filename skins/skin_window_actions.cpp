@@ -13,13 +13,6 @@
 #include "skins/skin_slots.h"
 #include "skins/skin_window.h"
 
-#ifdef _WIN32
-#include "runtime/forms/win32/window_commands.h"
-#include "runtime/system/http_read.h"
-#include "runtime/system/http_transfer.h"
-#include "runtime/system/message_box.h"
-#endif
-
 namespace lq {
 namespace {
 
@@ -50,51 +43,11 @@ PreviewFetches& Fetches() {
   return fetches;
 }
 
-#ifdef _WIN32
-constexpr int kHttpOk = 200;
-
-class PlatformServices final : public SkinWindowServices {
- public:
-  ByteSet FetchPreview(const Text& url) override {
-    HttpReadResult result = HttpReadWithStatus(url, kPreviewLimits);
-    // Past its deadline or its cap a preview fails as a whole: its box stays blank.
-    const bool bounded =
-        result.end != TransferEnd::kTimedOut && result.end != TransferEnd::kTooLarge;
-    return result.status == kHttpOk && bounded ? std::move(result.body) : ByteSet();
-  }
-
-  bool RunInBackground(std::function<void()> work) override {
-    return StartWorkerThread(std::move(work));
-  }
-
-  void StartInstallation(InstallationInputs inputs,
-                         std::unique_ptr<InstallationView> view) override {
-    std::shared_ptr<InstallationView> shared_view = std::move(view);
-    StartWorkerThread([inputs = std::move(inputs), view = std::move(shared_view)] {
-      try {
-        RunInstallation(inputs, *view);
-      } catch (...) {
-        view->SetCaption(kIdleCaption);
-      }
-    });
-  }
-
-  void ShowMessage(std::string_view gbk_message) override { ShowMessageBox(Text(gbk_message), 0); }
-
-  void CloseSkinWindow() override { CloseProgramWindow(kSkinWindowId); }
-};
-#endif
-
 SkinWindowServices* Services() {
   if (SkinWindowServices* s = g_services.load()) {
     return s;
   }
-#ifdef _WIN32
-  static PlatformServices platform;
-  return &platform;
-#else
-  return nullptr;
-#endif
+  return SystemSkinWindowServices();
 }
 
 // Whether `opening` is the skin window that is loaded now. GUI thread.

@@ -72,6 +72,10 @@ class SkinWindowServices {
 // Installs `services` (not owned; nullptr: the platform's default). Returns the previous one.
 SkinWindowServices* SetSkinWindowServices(SkinWindowServices* services);
 
+// The platform's default services: the download host, threads, message boxes and the window on
+// Windows; none elsewhere (the handlers then fetch, start and show nothing).
+SkinWindowServices* SystemSkinWindowServices();
+
 // The load button `slot` and picture box of a slot (1 to 3).
 std::uint32_t LoadButtonOfSlot(int slot);
 std::uint32_t PreviewBoxOfSlot(int slot);

@@ -12,7 +12,7 @@
 #include "runtime/errors/win32/declared_call.h"
 #include "runtime/errors/win32/declared_handles.h"
 #include "runtime/platform/win32/wide_text.h"
-#include "runtime/system/message_box.h"
+#include "runtime/system/win32/message_box.h"
 
 namespace lq {
 namespace {

@@ -6,7 +6,7 @@
 #include "runtime/system/file_write.h"
 #include "runtime/system/folder_paths.h"
 #include "runtime/system/http_transfer.h"
-#include "runtime/system/message_box.h"
+#include "runtime/system/win32/message_box.h"
 #include "runtime/system/process_list.h"
 #include "web/http_request.h"
 

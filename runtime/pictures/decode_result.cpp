@@ -3,9 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include "runtime/platform/debug_log.h"
 
 namespace lq::pictures {
 
@@ -52,9 +50,7 @@ const char* DecodeFailureName(DecodeFailure failure) {
 void ReportDecodeFailure(const char* what, DecodeFailure failure) {
   char line[160];
   std::snprintf(line, sizeof line, "pictures: %s: %s\n", what, DecodeFailureName(failure));
-#ifdef _WIN32
-  OutputDebugStringA(line);
-#endif
+  WriteDebugLine(line);
   if (std::getenv("LQ_PICTURES_LOG") != nullptr) {
     std::fputs(line, stderr);
   }

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "runtime/pictures/decoders.h"
+#include "runtime/platform/win32/handles.h"
 
 namespace lq::pictures {
 namespace {
@@ -267,9 +268,8 @@ void PictureBoxRenderer::Paint(HDC dc, const RECT& client) {
   if (background_ == kButtonFaceColour) {
     FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
   } else {
-    HBRUSH brush = CreateSolidBrush(background);
-    FillRect(dc, &client, brush);
-    DeleteObject(brush);
+    const UniqueBrushHandle brush(CreateSolidBrush(background));
+    FillRect(dc, &client, brush.get());
   }
   if (!picture_) {
     return;

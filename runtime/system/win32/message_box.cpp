@@ -1,4 +1,4 @@
-#include "runtime/system/message_box.h"
+#include "runtime/system/win32/message_box.h"
 
 #include "runtime/platform/win32/wide_text.h"
 

@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "runtime/system/message_box.h"
+#include "runtime/system/win32/message_box.h"
 #include "tests/system/win32/own_message_box.h"
 
 namespace lq {

@@ -1,5 +1,5 @@
 // ShowMessageBox's answers, checked by pressing the box's buttons from a helper thread.
-#include "runtime/system/message_box.h"
+#include "runtime/system/win32/message_box.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
