@@ -7,7 +7,6 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -123,21 +122,6 @@ void DropGuiJobs() {
     dropped.swap(queue.jobs);
   }
   // Destroyed here, outside the lock: their ends release the callers waiting for them.
-}
-
-bool StartWorkerThread(std::function<void()> work) {
-  try {
-    std::thread([work = std::move(work)] {
-      try {
-        work();
-      } catch (...) {
-        // Nothing leaves a thread's start routine.
-      }
-    }).detach();
-    return true;
-  } catch (const std::system_error&) {
-    return false;
-  }
 }
 
 }  // namespace lq
