@@ -131,5 +131,20 @@ TEST(WorkerThreads, AnExceptionEndsOnlyItsOwnThread) {
   EXPECT_EQ(g_started, 2);
 }
 
+// Every worker started runs its work, however many start in a row (a thread that is created but
+// never runs would leave an installation or a preview waiting for ever).
+TEST(WorkerThreads, EveryStartedWorkerRuns) {
+  constexpr int kWorkers = 400;
+  std::atomic<int> ran{0};
+  for (int i = 0; i < kWorkers; ++i) {
+    ASSERT_TRUE(StartWorkerThread([&ran] { ++ran; }));
+  }
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (ran.load() < kWorkers && std::chrono::steady_clock::now() < give_up) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  EXPECT_EQ(ran.load(), kWorkers);
+}
+
 }  // namespace
 }  // namespace lq
