@@ -22,6 +22,7 @@
 #ifdef _WIN32
 #include "runtime/pictures/win32/icon_handle.h"
 #include "runtime/pictures/win32/picture_box_renderer.h"
+#include "runtime/platform/win32/handles.h"
 #include "tests/pictures/win32/gdi_canvas.h"
 #endif
 
@@ -146,29 +147,45 @@ struct Outcome {
   }
 };
 
+// The file decoded: a failure, or a size other than the listed one, is reported and gives
+// nothing to compare.
+Decoded<Picture> DecodeAtListedSize(const Entry& e, const Bytes& bytes) {
+  Decoded<Picture> picture = DecodePicture(bytes);
+  EXPECT_TRUE(picture.has_value()) << DecodeFailureName(picture.failure());
+  if (picture) {
+    EXPECT_EQ(picture->width, e.width);
+    EXPECT_EQ(picture->height, e.height);
+  }
+  return picture;
+}
+
+bool HasListedSize(const Decoded<Picture>& picture, const Entry& e) {
+  return picture && picture->width == e.width && picture->height == e.height;
+}
+
 #ifdef _WIN32
 constexpr Rgba kBoxBackground{40, 90, 160, 255};
 constexpr COLORREF kBoxColour = RGB(40, 90, 160);
 
 Rgba FromColour(COLORREF c) { return {GetRValue(c), GetGValue(c), GetBValue(c), 255}; }
 
+void FillWithBoxColour(testing::GdiCanvas& canvas) {
+  const UniqueBrushHandle brush(CreateSolidBrush(kBoxColour));
+  const RECT rect = canvas.rect();
+  FillRect(canvas.dc(), &rect, brush.get());
+}
+
 // The icon the picture box would show, drawn by the system at its size over the background.
 Outcome CheckIcon(const Entry& e, const Bytes& bytes, const Bytes& reference) {
   Outcome outcome;
-  const auto picture = DecodePicture(bytes);
-  EXPECT_TRUE(picture.has_value()) << DecodeFailureName(picture.failure());
-  if (!picture) {
+  const Decoded<Picture> picture = DecodeAtListedSize(e, bytes);
+  if (!HasListedSize(picture, e)) {
     return outcome;
   }
-  EXPECT_EQ(picture->width, e.width);
-  EXPECT_EQ(picture->height, e.height);
   UniqueIcon icon = CreateIconFromImage(picture->icon);
   EXPECT_TRUE(static_cast<bool>(icon));
   testing::GdiCanvas canvas(e.width, e.height);
-  HBRUSH brush = CreateSolidBrush(kBoxColour);
-  const RECT rect = canvas.rect();
-  FillRect(canvas.dc(), &rect, brush);
-  DeleteObject(brush);
+  FillWithBoxColour(canvas);
   DrawIconEx(canvas.dc(), 0, 0, icon.get(), e.width, e.height, 0, nullptr, DI_NORMAL);
   for (int y = 0; y < e.height; ++y) {
     for (int x = 0; x < e.width; ++x) {
@@ -241,10 +258,7 @@ Outcome CheckOnScreen(const Entry& e, const Bytes& bytes) {
   EXPECT_TRUE(picture.has_value());
   testing::GdiCanvas icon_canvas(e.width, e.height);
   if (picture && picture->layout == PixelLayout::kIconResource) {
-    HBRUSH brush = CreateSolidBrush(kBoxColour);
-    const RECT rect = icon_canvas.rect();
-    FillRect(icon_canvas.dc(), &rect, brush);
-    DeleteObject(brush);
+    FillWithBoxColour(icon_canvas);
     UniqueIcon icon = CreateIconFromImage(picture->icon);
     DrawIconEx(icon_canvas.dc(), 0, 0, icon.get(), e.width, e.height, 0, nullptr, DI_NORMAL);
   }
@@ -284,14 +298,8 @@ Outcome CheckOnScreen(const Entry& e, const Bytes& bytes) {
 
 Outcome CheckPixels(const Entry& e, const Bytes& bytes, const Bytes& reference) {
   Outcome outcome;
-  const auto picture = DecodePicture(bytes);
-  EXPECT_TRUE(picture.has_value()) << DecodeFailureName(picture.failure());
-  if (!picture) {
-    return outcome;
-  }
-  EXPECT_EQ(picture->width, e.width);
-  EXPECT_EQ(picture->height, e.height);
-  if (picture->width != e.width || picture->height != e.height) {
+  const Decoded<Picture> picture = DecodeAtListedSize(e, bytes);
+  if (!HasListedSize(picture, e)) {
     return outcome;
   }
   for (int y = 0; y < e.height; ++y) {
