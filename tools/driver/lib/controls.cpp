@@ -34,6 +34,21 @@ std::optional<RECT> RemoteItemRect(const TargetProcess& process, HWND tab, int i
   return rect;
 }
 
+std::optional<std::wstring> ReadTextWith(HWND window, UINT flags, UINT timeoutMs) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, flags, timeoutMs, &length)) {
+    return std::nullopt;
+  }
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                           flags, timeoutMs, &copied)) {
+    return std::nullopt;
+  }
+  text.resize(copied < text.size() ? copied : text.size() - 1);
+  return text;
+}
+
 }  // namespace
 
 std::wstring ClassOf(HWND window) {
@@ -47,18 +62,11 @@ std::uint32_t ControlId(HWND window) {
 }
 
 std::optional<std::wstring> ReadText(HWND window, UINT timeoutMs) {
-  DWORD_PTR length = 0;
-  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &length)) {
-    return std::nullopt;
-  }
-  std::wstring text(length + 1, L'\0');
-  DWORD_PTR copied = 0;
-  if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                           SMTO_ABORTIFHUNG, timeoutMs, &copied)) {
-    return std::nullopt;
-  }
-  text.resize(copied < text.size() ? copied : text.size() - 1);
-  return text;
+  return ReadTextWith(window, SMTO_ABORTIFHUNG, timeoutMs);
+}
+
+std::optional<std::wstring> ReadTextOnceAnswering(HWND window, UINT timeoutMs) {
+  return ReadTextWith(window, SMTO_NORMAL, timeoutMs);
 }
 
 bool WriteText(HWND window, const std::wstring& text, UINT timeoutMs) {

@@ -21,8 +21,12 @@ inline constexpr WPARAM kTrayIconId = 100;
 std::wstring ClassOf(HWND window);
 // The control id (a unit id of the program) of a child window.
 std::uint32_t ControlId(HWND window);
-// The window's text; nothing when the window does not answer within `timeoutMs`.
+// The window's text; nothing when the window does not answer within `timeoutMs`, or at once when
+// its thread has not taken a message for the last five seconds (the system's "hung").
 std::optional<std::wstring> ReadText(HWND window, UINT timeoutMs = 3000);
+// The same, but waiting up to `timeoutMs` for a thread seen as hung: a window just shown by a
+// thread that was busy for a while answers only once that thread takes its messages again.
+std::optional<std::wstring> ReadTextOnceAnswering(HWND window, UINT timeoutMs = 3000);
 bool WriteText(HWND window, const std::wstring& text, UINT timeoutMs = 3000);
 
 // Every descendant of `top` (controls inside group boxes and tab controls too).

@@ -10,8 +10,10 @@ std::vector<MessageBoxView> OpenMessageBoxes(const TargetProcess& process) {
     if (!IsWindowVisible(w) || ClassOf(w) != L"#32770") continue;
     MessageBoxView view;
     view.box = w;
-    view.caption = ReadText(w).value_or(L"");
-    if (HWND text = GetDlgItem(w, 0xFFFF)) view.text = ReadText(text).value_or(L"");
+    // A box is shown before its thread enters the box's message loop; a thread that waited long
+    // before showing it (an installation after a stalled download) counts as hung until then.
+    view.caption = ReadTextOnceAnswering(w).value_or(L"");
+    if (HWND text = GetDlgItem(w, 0xFFFF)) view.text = ReadTextOnceAnswering(text).value_or(L"");
     boxes.push_back(std::move(view));
   }
   return boxes;

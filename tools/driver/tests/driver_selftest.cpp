@@ -103,6 +103,52 @@ TEST(DriverLibrary, DrivesTheProgramFromCpp) {
   EXPECT_EQ(app->WaitExit(10000), 5u);
 }
 
+// A thread that took no message for more than five seconds counts as hung, and a box it has just
+// shown answers only once its message loop runs: such a box is read then, not seen as empty.
+TEST(DriverLibrary, ABoxShownAfterALongWaitIsReadOnceItAnswers) {
+  struct Shown {
+    HANDLE shown = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ~Shown() {
+      CloseHandle(shown);
+      CloseHandle(done);
+    }
+  } events;
+  const HANDLE thread = CreateThread(
+      nullptr, 0,
+      [](void* p) -> DWORD {
+        auto& e = *static_cast<Shown*>(p);
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the thread's message queue
+        Sleep(5500);
+        HWND box = CreateWindowExW(0, L"#32770", L"信息：", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0,
+                                   0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+        CreateWindowExW(0, L"STATIC", L"迟到的消息", WS_CHILD | WS_VISIBLE, 0, 0, 150, 20, box,
+                        reinterpret_cast<HMENU>(0xFFFF), nullptr, nullptr);
+        SetEvent(e.shown);
+        Sleep(1000);  // shown, but no message taken yet
+        while (MsgWaitForMultipleObjects(1, &e.done, FALSE, INFINITE, QS_ALLINPUT) !=
+               WAIT_OBJECT_0) {
+          while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        }
+        DestroyWindow(box);
+        return 0;
+      },
+      &events, 0, nullptr);
+  ASSERT_TRUE(thread);
+  ASSERT_EQ(WaitForSingleObject(events.shown, 15000), WAIT_OBJECT_0);
+  std::string error;
+  auto self = TargetProcess::Attach(GetCurrentProcessId(), &error);
+  ASSERT_TRUE(self) << error;
+  const std::vector<MessageBoxView> boxes = OpenMessageBoxes(*self);
+  SetEvent(events.done);
+  WaitForSingleObject(thread, 15000);
+  CloseHandle(thread);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, L"迟到的消息");
+  EXPECT_EQ(boxes[0].caption, L"信息：");
+}
+
 TEST(DriverLibrary, AttachedProgramIsNeverEnded) {
   STARTUPINFOW si{};
   si.cb = sizeof(si);
