@@ -220,6 +220,20 @@ def main():
     run(photo, "(", "-size", "37x61", "gradient:black-white", "-rotate", "-90", ")", "-alpha",
         "off", "-compose", "CopyOpacity", "-composite", alpha_photo)
 
+    # ---- JPEG as other programs write them: progressive, grey, CMYK (inverted, with the Adobe
+    # marker), and chroma sampled 4:4:4, 4:2:2 and 4:4:0 ----
+    jpegs = {
+        "progressive.jpg": ["-interlace", "JPEG"],
+        "grey.jpg": ["-colorspace", "Gray"],
+        "cmyk.jpg": ["-colorspace", "CMYK"],
+        "sampled-444.jpg": ["-sampling-factor", "1x1"],
+        "sampled-422.jpg": ["-sampling-factor", "2x1"],
+        "sampled-440.jpg": ["-sampling-factor", "1x2"],
+    }
+    for name, options in jpegs.items():
+        run(photo, *options, "jpeg:" + path(name))
+        add_decoded(name, "rgb", path(name), 2)
+
     # ---- BMP ----
     bmps = {
         "bmp3-24.bmp": ["-type", "truecolor", "bmp3:"],
