@@ -6,7 +6,8 @@
 Inputs: the PngSuite files of libpng's source package, the JPEG and BMP test images of
 libjpeg-turbo's, and files that ImageMagick writes here from libjpeg-turbo's test photo (a few are
 then rewritten field by field for the variants ImageMagick does not write: V4 headers, top-down
-rows, RLE4, cursors, version-3 PCX). ImageMagick decodes every file into 8-bit RGBA reference
+rows, RLE4, cursors, version-3 PCX, a PNG
+with an ICC profile that does not fit it). ImageMagick decodes every file into 8-bit RGBA reference
 pixels; for PNG the reference is then colour-managed as libpng's simplified reader means it: the
 file's gamma honoured (16-bit files without one are linear), sRGB out.
 
@@ -111,6 +112,13 @@ def add_png(file, flags="-"):
 
 
 # ---- rewriting ImageMagick's files into the variants it does not write ----
+
+def png_after_header(data, kind, body):
+    """The PNG with one more chunk right after its header chunk."""
+    chunk = struct.pack(">I", len(body)) + kind + body
+    chunk += struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF)
+    return data[:33] + chunk + data[33:]
+
 
 def bmp_fields(data):
     offset, = struct.unpack("<I", data[10:14])
@@ -220,6 +228,7 @@ def main():
     run(photo, "(", "-size", "37x61", "gradient:black-white", "-rotate", "-90", ")", "-alpha",
         "off", "-compose", "CopyOpacity", "-composite", alpha_photo)
 
+    read = lambda name: open(path(name), "rb").read()
     # ---- JPEG as other programs write them: progressive, grey, CMYK (inverted, with the Adobe
     # marker), and chroma sampled 4:4:4, 4:2:2 and 4:4:0 ----
     jpegs = {
@@ -233,6 +242,22 @@ def main():
     for name, options in jpegs.items():
         run(photo, *options, "jpeg:" + path(name))
         add_decoded(name, "rgb", path(name), 2)
+
+    # ---- PNG as other programs write them: a palette with alpha, 16 bits with alpha, grey with
+    # alpha; and one that embeds an ICC profile which does not fit it (a CMYK printer's in an RGB
+    # picture), shown as if it had none ----
+    pngs = {
+        "palette-alpha.png": (alpha_photo, ["png8:"]),
+        "rgba-16.png": (alpha_photo, ["png64:"]),
+        "grey-alpha.png": (alpha_photo, ["-colorspace", "Gray", "png:"]),
+        "rgb.png": (photo, ["png24:"]),
+    }
+    for name, (source, options) in pngs.items():
+        run(source, *options[:-1], options[-1] + path(name))
+        add_png(path(name))
+    profile = open(os.path.join(JPEG_IMAGES, "test1.icc"), "rb").read()
+    iccp = png_after_header(read("rgb.png"), b"iCCP", b"printer\0\0" + zlib.compress(profile))
+    add_png(write("mismatched-profile.png", iccp))
 
     # ---- BMP ----
     bmps = {
@@ -254,7 +279,6 @@ def main():
     for name in list(bmps) + ["bmp5-32-alpha.bmp"]:
         add_decoded(name, "rgb", path(name), tolerance(name),
                     "screen" if name == "bmp3-24.bmp" else "-")
-    read = lambda name: open(path(name), "rb").read()
     made = {
         "bmp4-24.bmp": bmp_v5_to_v4(read("bmp5-24.bmp")),
         "bmp4-16-565.bmp": bmp_v5_to_v4(read("bmp5-16-565.bmp")),
