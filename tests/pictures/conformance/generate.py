@@ -6,10 +6,10 @@
 Inputs: the PngSuite files of libpng's source package, the JPEG and BMP test images of
 libjpeg-turbo's, and files that ImageMagick writes here from libjpeg-turbo's test photo (a few are
 then rewritten field by field for the variants ImageMagick does not write: V4 headers, top-down
-rows, RLE4, cursors, version-3 PCX, a PNG
-with an ICC profile that does not fit it). ImageMagick decodes every file into 8-bit RGBA reference
-pixels; for PNG the reference is then colour-managed as libpng's simplified reader means it: the
-file's gamma honoured (16-bit files without one are linear), sRGB out.
+rows, RLE4, cursors, version-3 PCX, a PNG with an ICC profile that does not fit it).
+ImageMagick decodes every file into 8-bit RGBA reference pixels; for PNG the reference is then
+colour-managed as libpng's simplified reader means it: the file's gamma honoured (16-bit files
+without one are linear), sRGB out.
 
 OUT_DIR/files.tsv lists one file a line, tab-separated:
     name  check  file  reference  width  height  tolerance  flags
