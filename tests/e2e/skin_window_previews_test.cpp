@@ -28,6 +28,11 @@ bool Close(std::uint32_t a, std::uint32_t b) {
   return true;
 }
 
+auto DecodePreview(const std::string& bytes) {
+  return pictures::DecodeJpeg(std::span<const std::uint8_t>(
+      reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+}
+
 // The box shows the picture at its natural size from its top-left corner: every sampled point of
 // the box has the picture's colour there.
 ::testing::AssertionResult ShowsPicture(const std::optional<driver::Pixels>& box,
@@ -35,8 +40,7 @@ bool Close(std::uint32_t a, std::uint32_t b) {
   if (!box) {
     return ::testing::AssertionFailure() << "the picture box cannot be captured";
   }
-  const auto picture = pictures::DecodeJpeg(std::span<const std::uint8_t>(
-      reinterpret_cast<const std::uint8_t*>(picture_bytes.data()), picture_bytes.size()));
+  const auto picture = DecodePreview(picture_bytes);
   if (!picture) {
     return ::testing::AssertionFailure() << "the preview is no JPEG picture";
   }
@@ -95,10 +99,12 @@ TEST_F(SkinWindowPreviews, ThreeDecodedPicturesInSlotOrder) {
   for (int slot = 1; slot <= 3; ++slot) {
     const std::string preview = download_host::Body(ekko.skins[slot - 1].preview_url.view());
     EXPECT_TRUE(BoxShowsPicture(slot, preview)) << "slot " << slot;
-    const auto box = Preview(slot);
-    corners[slot - 1] = box ? box->At(5, 5) : 0;
+    const auto picture = DecodePreview(preview);
+    corners[slot - 1] = picture ? PixelOf(*picture, 5, 5) : 0;
   }
-  // Three different pictures: a box showing another slot's preview would match that one instead.
+  // Three different pictures, so a box showing another slot's preview would not have matched its
+  // own. (Taken from the pictures, not from another capture of the shared screen, where another
+  // test's window may pass over the boxes.)
   EXPECT_NE(corners[0], corners[1]);
   EXPECT_NE(corners[1], corners[2]);
   EXPECT_NE(corners[0], corners[2]);
