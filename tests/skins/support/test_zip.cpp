@@ -58,10 +58,10 @@ BuiltZip BuildZip(const std::vector<ZipEntry>& entries, const ZipOptions& option
         crc32(0, reinterpret_cast<const Bytef*>(e.data.data()), static_cast<uInt>(e.data.size()))));
     stored.push_back(e.deflate ? RawDeflate(e.data) : e.data);
   }
-  for (std::size_t i = 0; i < entries.size(); ++i) {
+  // The fields a local header and its central header share, from "version needed" to the extra
+  // field's length.
+  const auto put_entry_fields = [&](std::size_t i) {
     const ZipEntry& e = entries[i];
-    zip.local_offsets.push_back(b.size());
-    Put32(b, 0x04034b50);
     Put16(b, 20);  // version needed
     Put16(b, 0);   // flags
     Put16(b, e.deflate ? 8 : 0);
@@ -71,6 +71,12 @@ BuiltZip BuildZip(const std::vector<ZipEntry>& entries, const ZipOptions& option
     Put32(b, static_cast<std::uint32_t>(e.data.size()));
     Put16(b, static_cast<std::uint32_t>(e.name.size()));
     Put16(b, 0);  // extra
+  };
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const ZipEntry& e = entries[i];
+    zip.local_offsets.push_back(b.size());
+    Put32(b, 0x04034b50);
+    put_entry_fields(i);
     PutText(b, e.name);
     zip.data_offsets.push_back(b.size());
     PutText(b, stored[i]);
@@ -80,15 +86,7 @@ BuiltZip BuildZip(const std::vector<ZipEntry>& entries, const ZipOptions& option
     const ZipEntry& e = entries[i];
     Put32(b, 0x02014b50);
     Put16(b, 20);  // version made by
-    Put16(b, 20);  // version needed
-    Put16(b, 0);   // flags
-    Put16(b, e.deflate ? 8 : 0);
-    Put32(b, 0);  // time, date
-    Put32(b, crcs[i]);
-    Put32(b, static_cast<std::uint32_t>(stored[i].size()));
-    Put32(b, static_cast<std::uint32_t>(e.data.size()));
-    Put16(b, static_cast<std::uint32_t>(e.name.size()));
-    Put16(b, 0);  // extra
+    put_entry_fields(i);
     Put16(b, 0);  // comment
     Put16(b, 0);  // disk
     Put16(b, 0);  // internal attributes
