@@ -19,13 +19,12 @@ namespace {
 using test::BuildZip;
 using test::BuiltZip;
 using test::Bytes;
-using test::Put32;
+using test::PutText;
 using test::Set32;
 using Entry = test::ZipEntry;
 
-void PutText(Bytes& b, std::string_view s) { b.insert(b.end(), s.begin(), s.end()); }
-test::ZipOptions Commented(std::string comment) { return {std::move(comment), false}; }
-test::ZipOptions Zip64() { return {"", true}; }
+test::ZipOptions Commented(std::string comment) { return {.comment = std::move(comment)}; }
+test::ZipOptions Zip64() { return {.zip64 = true}; }
 
 const std::vector<Entry> kTwoEntries = {{"skin.txt", "悍警巨魔", false},
                                         {"data/model.bin", std::string(300, 'm'), true}};
@@ -62,10 +61,7 @@ TEST(ZipCheck, NothingOrNoArchiveAtAll) {
   EXPECT_EQ(Check({0xff, 0xd8, 0xff, 0xe0, 0, 0x10, 'J', 'F', 'I', 'F', 0}),
             ZipVerdict::kNoLocalHeader);
   // An archive with no entries starts with its end record, not with a local header.
-  Bytes no_entries;
-  Put32(no_entries, 0x06054b50);
-  no_entries.resize(22);
-  EXPECT_EQ(Check(no_entries), ZipVerdict::kNoLocalHeader);
+  EXPECT_EQ(Check(BuildZip({}).bytes), ZipVerdict::kNoLocalHeader);
 }
 
 TEST(ZipCheck, EveryTruncationFails) {

@@ -7,8 +7,6 @@
 namespace lq::test {
 namespace {
 
-void PutText(Bytes& b, std::string_view s) { b.insert(b.end(), s.begin(), s.end()); }
-
 std::string RawDeflate(const std::string& data) {
   z_stream z{};
   if (deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
@@ -30,6 +28,7 @@ std::string RawDeflate(const std::string& data) {
 
 }  // namespace
 
+void PutText(Bytes& b, std::string_view s) { b.insert(b.end(), s.begin(), s.end()); }
 void Put16(Bytes& b, std::uint32_t v) {
   b.push_back(static_cast<std::uint8_t>(v));
   b.push_back(static_cast<std::uint8_t>(v >> 8));
@@ -81,9 +80,13 @@ BuiltZip BuildZip(const std::vector<ZipEntry>& entries, const ZipOptions& option
     zip.data_offsets.push_back(b.size());
     PutText(b, stored[i]);
   }
+  std::vector<std::size_t> listed = options.listed;
+  if (listed.empty()) {
+    for (std::size_t i = 0; i < entries.size(); ++i) listed.push_back(i);
+  }
   zip.directory_offset = b.size();
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    const ZipEntry& e = entries[i];
+  for (std::size_t i : listed) {
+    const ZipEntry& e = entries.at(i);
     Put32(b, 0x02014b50);
     Put16(b, 20);  // version made by
     put_entry_fields(i);
@@ -103,8 +106,8 @@ BuiltZip BuildZip(const std::vector<ZipEntry>& entries, const ZipOptions& option
     Put16(b, 45);
     Put32(b, 0);
     Put32(b, 0);
-    Put64(b, entries.size());
-    Put64(b, entries.size());
+    Put64(b, listed.size());
+    Put64(b, listed.size());
     Put64(b, directory_size);
     Put64(b, zip.directory_offset);
     Put32(b, 0x07064b50);
@@ -112,15 +115,22 @@ BuiltZip BuildZip(const std::vector<ZipEntry>& entries, const ZipOptions& option
     Put64(b, record_at);
     Put32(b, 1);
   }
+  if (options.end_record_copies * 22 + options.comment.size() > 0xffff) {
+    throw std::invalid_argument("the comment of an end record holds at most 65535 bytes");
+  }
   zip.end_record_offset = b.size();
-  Put32(b, 0x06054b50);
-  Put16(b, 0);
-  Put16(b, 0);
-  Put16(b, options.zip64 ? 0xffff : static_cast<std::uint32_t>(entries.size()));
-  Put16(b, options.zip64 ? 0xffff : static_cast<std::uint32_t>(entries.size()));
-  Put32(b, options.zip64 ? 0xffffffff : static_cast<std::uint32_t>(directory_size));
-  Put32(b, options.zip64 ? 0xffffffff : static_cast<std::uint32_t>(zip.directory_offset));
-  Put16(b, static_cast<std::uint32_t>(options.comment.size()));
+  for (std::size_t copy = 0; copy <= options.end_record_copies; ++copy) {
+    Put32(b, 0x06054b50);
+    Put16(b, 0);
+    Put16(b, 0);
+    Put16(b, options.zip64 ? 0xffff : static_cast<std::uint32_t>(listed.size()));
+    Put16(b, options.zip64 ? 0xffff : static_cast<std::uint32_t>(listed.size()));
+    Put32(b, options.zip64 ? 0xffffffff : static_cast<std::uint32_t>(directory_size));
+    Put32(b, options.zip64 ? 0xffffffff : static_cast<std::uint32_t>(zip.directory_offset));
+    // The copies still to come and the comment.
+    Put16(b, static_cast<std::uint32_t>((options.end_record_copies - copy) * 22 +
+                                        options.comment.size()));
+  }
   PutText(b, options.comment);
   return zip;
 }
