@@ -15,12 +15,15 @@ the request to another route.
 """
 
 import email.utils
+import hashlib
 import html
 import json
 import mimetypes
 import os
+import re
 import select
 import socket
+import struct
 import threading
 import time
 import urllib.parse
@@ -181,26 +184,212 @@ def decode_path(path):
 # --- files under the root ----------------------------------------------------------------------------
 
 
-def serve_file(ex):
+def file_under_root(ex):
+    """The root's file for the request's path (index.html for a folder); None for a missing one,
+    False for a path that leaves the root."""
     root = os.path.realpath(ex.endpoint.root)
     full = os.path.realpath(os.path.join(root, ex.path.lstrip("/")))
     if full != root and not full.startswith(root + os.sep):
-        ex.send_error_page(403)
-        return
+        return False
     if os.path.isdir(full):
         full = os.path.join(full, "index.html")
-    if not os.path.isfile(full):
+    return full if os.path.isfile(full) else None
+
+
+def serve_file(ex):
+    full = file_under_root(ex)
+    if full is False:
+        ex.send_error_page(403)
+    elif full is None:
         ex.send_error_page(404, ex.path)
-        return
-    size = os.path.getsize(full)
-    ctype = mimetypes.guess_type(full)[0] or "application/octet-stream"
-    ex.send_head(200, [("Content-Type", ctype)], size)
+    else:
+        serve_resource(ex, file_resource(full))
+
+
+# --- bodies with validators, conditional requests and byte ranges ----------------------------------
+
+
+class Resource:
+    """A body to answer with: its length, content type, validators (a strong ETag as sent, with its
+    quotes, and the time of the last change in whole seconds; either may be None) and
+    read(offset, size), its bytes from an offset as an iterable of pieces."""
+
+    def __init__(self, length, read, content_type, etag=None, last_modified=None):
+        self.length = length
+        self.read = read
+        self.content_type = content_type
+        self.etag = etag
+        self.last_modified = last_modified
+
+
+def content_etag(data):
+    return '"%s"' % hashlib.sha256(data).hexdigest()[:24]
+
+
+def bytes_resource(data, content_type, last_modified=None):
+    def read(offset, size):
+        yield data[offset:offset + size]
+
+    return Resource(len(data), read, content_type, content_etag(data), last_modified)
+
+
+_file_tags = {}  # (path, inode, size, change times in ns) -> ETag
+_file_tags_lock = threading.Lock()
+
+
+def _file_etag(full, st):
+    # The status change time moves with every write, even one whose modification time was set back.
+    key = (full, st.st_ino, st.st_size, st.st_mtime_ns, st.st_ctime_ns)
+    with _file_tags_lock:
+        if key in _file_tags:
+            return _file_tags[key]
+    digest = hashlib.sha256()
     with open(full, "rb") as f:
-        while True:
-            data = f.read(1 << 20)
-            if not data:
-                break
-            ex.write(data)
+        for data in iter(lambda: f.read(1 << 20), b""):
+            digest.update(data)
+    tag = '"%s"' % digest.hexdigest()[:24]
+    with _file_tags_lock:
+        _file_tags[key] = tag
+    return tag
+
+
+def file_resource(full, content_type=None, not_before=None):
+    """The file as a resource: ETag from its content, Last-Modified its modification time (or
+    `not_before` when that is later)."""
+    st = os.stat(full)
+
+    def read(offset, size):
+        with open(full, "rb") as f:
+            f.seek(offset)
+            while size > 0:
+                data = f.read(min(size, 1 << 20))
+                if not data:
+                    return
+                size -= len(data)
+                yield data
+
+    modified = int(st.st_mtime)
+    if not_before is not None:
+        modified = max(modified, not_before)
+    return Resource(st.st_size, read,
+                    content_type or mimetypes.guess_type(full)[0] or "application/octet-stream",
+                    _file_etag(full, st), modified)
+
+
+def http_date(seconds):
+    return email.utils.formatdate(seconds, usegmt=True)
+
+
+def parse_http_date(text):
+    """Seconds since the epoch of an HTTP date; None when it is none."""
+    try:
+        when = email.utils.parsedate_to_datetime(text.strip())
+    except (TypeError, ValueError, IndexError):
+        return None
+    return None if when is None else int(when.timestamp())
+
+
+_TAG = re.compile(r'(?:W/)?"[^"]*"|\*')
+
+
+def not_modified(ex, res):
+    """Whether a conditional GET is answered with 304: If-None-Match names the current ETag (weak
+    comparison) or is *, or else If-Modified-Since is not older than the last change."""
+    none_match = ex.header("If-None-Match")
+    if none_match is not None:
+        tags = _TAG.findall(none_match)
+        if "*" in tags:
+            return True
+        return res.etag is not None and any(t.removeprefix("W/") == res.etag for t in tags)
+    since = ex.header("If-Modified-Since")
+    if since is None or res.last_modified is None:
+        return False
+    when = parse_http_date(since)
+    return when is not None and res.last_modified <= when
+
+
+def _if_range_holds(value, res):
+    """If-Range: a strong ETag equal to the current one, or the exact Last-Modified date."""
+    value = value.strip()
+    if value.startswith("W/"):
+        return False
+    if value.startswith('"'):
+        return value == res.etag
+    when = parse_http_date(value)
+    return when is not None and when == res.last_modified
+
+
+UNSATISFIABLE = "unsatisfiable"
+
+
+def requested_range(ex, res):
+    """(first, last) byte of a single satisfiable Range, UNSATISFIABLE, or None for the whole
+    body (no Range, one that does not parse, several ranges, or an If-Range that does not hold)."""
+    value = ex.header("Range")
+    if value is None:
+        return None
+    if_range = ex.header("If-Range")
+    if if_range is not None and not _if_range_holds(if_range, res):
+        return None
+    unit, _, spec = value.partition("=")
+    first, dash, last = spec.strip().partition("-")
+    first, last = first.strip(), last.strip()
+    if unit.strip().lower() != "bytes" or "," in spec or not dash:
+        return None
+    total = res.length
+    if first == "":
+        if not last.isdigit():
+            return None
+        suffix = int(last)
+        return UNSATISFIABLE if suffix == 0 or total == 0 else (max(0, total - suffix), total - 1)
+    if not first.isdigit() or (last and not last.isdigit()):
+        return None
+    start = int(first)
+    if last and int(last) < start:
+        return None
+    if start >= total:
+        return UNSATISFIABLE
+    return (start, min(int(last), total - 1) if last else total - 1)
+
+
+def serve_resource(ex, res, ranges=True, stop_at=None, then="close"):
+    """Answers with `res`: 304 for a conditional GET or HEAD that it satisfies (validators, no
+    body), 206 with Content-Range for a single satisfiable Range of a GET, 416 with
+    "Content-Range: bytes */<length>" for an unsatisfiable one, else 200 with the whole body.
+    ranges=False ignores Range and If-Range and leaves Accept-Ranges out. With stop_at, only
+    stop_at(first byte, body length) bytes of the body are sent, and then the connection is closed
+    (then="close") or held silent (then="stall")."""
+    validators = []
+    if res.etag is not None:
+        validators.append(("ETag", res.etag))
+    if res.last_modified is not None:
+        validators.append(("Last-Modified", http_date(res.last_modified)))
+    if ex.method in ("GET", "HEAD") and not_modified(ex, res):
+        ex.send_head(304, validators)
+        return
+    headers = [("Content-Type", res.content_type)] + validators
+    if ranges:
+        headers.append(("Accept-Ranges", "bytes"))
+    status, start, length = 200, 0, res.length
+    wanted = requested_range(ex, res) if ranges and ex.method == "GET" else None
+    if wanted == UNSATISFIABLE:
+        ex.send_head(416, headers + [("Content-Range", f"bytes */{res.length}")], 0)
+        return
+    if wanted is not None:
+        status, start, length = 206, wanted[0], wanted[1] - wanted[0] + 1
+        headers.append(("Content-Range", f"bytes {wanted[0]}-{wanted[1]}/{res.length}"))
+    ex.send_head(status, headers, length)
+    amount = length if stop_at is None else max(0, min(length, stop_at(start, length)))
+    if ex.method != "HEAD":
+        for piece in res.read(start, amount):
+            ex.write(piece)
+    if stop_at is None:
+        return
+    ex.handler.close_connection = True
+    if then == "stall":
+        hold_connection(ex, SILENCE_LIMIT)
+    else:
+        ex.close_now()
 
 
 # --- fault modes -------------------------------------------------------------------------------------
@@ -294,7 +483,7 @@ def fault_length(ex):
 # after SILENCE_LIMIT), so abandoned exchanges never pile up threads in the server.
 
 SILENCE_LIMIT = 120.0
-MISBEHAVIOURS = ("silent", "trickle", "lie", "half-silent")
+MISBEHAVIOURS = ("silent", "trickle", "lie", "half-silent", "reset")
 
 
 class ClientGone(ConnectionError):
@@ -411,6 +600,7 @@ def misbehave(ex, mode, serve):
     lie:<value>        the response with its Content-Length replaced by <value> verbatim, then the
                        connection closed after the real body
     half-silent        the head, half the body it announces, then silence on the open connection
+    reset              read the request, then reset the connection (RST) without a byte of answer
     """
     kind, _, argument = mode.partition(":")
     if kind not in MISBEHAVIOURS:
@@ -418,6 +608,12 @@ def misbehave(ex, mode, serve):
     ex.handler.close_connection = True
     if kind == "silent":
         hold_connection(ex, SILENCE_LIMIT)
+        return True
+    if kind == "reset":
+        conn = ex.handler.connection
+        # Closing with a zero linger time sends RST instead of FIN.
+        conn.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+        conn.close()
         return True
     handler = ex.handler
     inner = handler.wfile
@@ -450,6 +646,12 @@ def fault_silent(ex):
     """/fault/silent[/...]: reads the request and never answers; the connection stays open until
     the client closes it (at most SILENCE_LIMIT)."""
     misbehave(ex, "silent", None)
+
+
+@route("/fault/reset")
+def fault_reset(ex):
+    """/fault/reset[/...]: reads the request and resets the connection without an answer."""
+    misbehave(ex, "reset", None)
 
 
 @route("/fault/trickle/")
@@ -486,12 +688,16 @@ class Recorder:
         self._file = open(path, "w", encoding="utf-8") if path else None
 
     def add(self, record):
+        """Keeps the request; returns the record kept, where the answer's status, body bytes and
+        end are written as they become known (not in the file, which gets the request alone)."""
         public = {k: v for k, v in record.items() if k != "body_bytes"}
         with self._lock:
             self._records.append(public)
             if self._file:
                 self._file.write(json.dumps(public, ensure_ascii=False) + "\n")
                 self._file.flush()
+            public.update(status=None, body_bytes_sent=0, done=False)
+        return public
 
     def matching(self, path=None, prefix=None):
         with self._lock:
@@ -566,6 +772,42 @@ def list_requests(ex):
     else:
         body = json.dumps(found, ensure_ascii=False, indent=1).encode("utf-8")
         ex.send(200, body, [("Content-Type", "application/json; charset=utf-8")])
+
+
+@route("/__sent")
+def sent_bytes(ex):
+    """/__sent[?path=P][&prefix=P]: {"requests": n, "done": d, "body_bytes": m, "statuses": [...]}
+    over the recorded requests of the decoded path P (or under the prefix): how many came, how
+    many have been answered to their end, the body bytes written to their connections (those of
+    answers still going on included) and each one's status in arrival order (null before a head
+    was sent, or when none ever was)."""
+    q = {k: v[-1] for k, v in ex.query.items()}
+    found = ex.endpoint.recorder.matching(q.get("path"), q.get("prefix"))
+    body = json.dumps({"requests": len(found), "done": sum(1 for r in found if r["done"]),
+                       "body_bytes": sum(r["body_bytes_sent"] for r in found),
+                       "statuses": [r["status"] for r in found]})
+    ex.send(200, body.encode("utf-8"), [("Content-Type", "application/json")])
+
+
+@route("/__host")
+def host_control(ex):
+    """/__host: whether the server listens on its port, as JSON.
+    /__host/down[?ms=N][&cut=1]: stops listening (new connections are refused), for N ms or until
+    /__host/up; cut=1 also ends the connections being answered. /__host/up: listens again."""
+    host = ex.endpoint.host
+    q = {k: v[-1] for k, v in ex.query.items()}
+    action = ex.rest.strip("/")
+    ok = True
+    if action == "down":
+        ms = int(q["ms"]) if q.get("ms", "").isdigit() else None
+        ok = host.go_down(ms, cut=q.get("cut") == "1", keep=ex.handler.connection)
+    elif action == "up":
+        ok = host.go_up()
+    elif action:
+        ex.send_error_page(404, ex.path)
+        return
+    body = json.dumps(host.host_state()).encode("utf-8")
+    ex.send(200 if ok else 503, body, [("Content-Type", "application/json")])
 
 
 @route("/__reset")

@@ -64,6 +64,28 @@ def read_head_and(s, body_bytes):
     return head.decode("latin-1"), body
 
 
+def parse_head(head):
+    """The status and the headers (names in small letters) of an answer's head."""
+    lines = head.split("\r\n")
+    fields = {}
+    for line in lines[1:]:
+        name, _, value = line.partition(":")
+        fields[name.strip().lower()] = value.strip()
+    return int(lines[0].split()[1]), fields
+
+
+def get_json(port, path):
+    head, body = raw_exchange(port, f"GET {path} HTTP/1.0\r\n\r\n".encode("latin-1"))
+    return parse_head(head)[0], json.loads(body)
+
+
+# The modification time of the files whose validators the checks know.
+MTIME = 1600000000
+MTIME_TEXT = "Sun, 13 Sep 2020 12:26:40 GMT"
+SECOND_BEFORE = "Sun, 13 Sep 2020 12:26:39 GMT"
+SECOND_AFTER = "Sun, 13 Sep 2020 12:26:41 GMT"
+
+
 def still_silent(test, s, wait=0.2):
     """Checks that the server sends nothing more and keeps the connection open for `wait`."""
     readable, _, _ = select.select([s], [], [], wait)
@@ -92,6 +114,11 @@ class EndpointTest(unittest.TestCase):
             f.write(b"PK\x03\x04zip")
         with open(os.path.join(cls.root.name, "plain.txt"), "wb") as f:
             f.write(b"hello")
+        cls.data = bytes((i * 7 + i // 256) & 0xFF for i in range(1000))
+        cls.range_file = os.path.join(cls.root.name, "range.bin")
+        with open(cls.range_file, "wb") as f:
+            f.write(cls.data)
+        os.utime(cls.range_file, (MTIME, MTIME))
         cls.server = endpoint.make_server(0, cls.root.name)
         cls.port = cls.server.server_address[1]
         cls.thread = threading.Thread(target=cls.server.serve_forever, daemon=True)
@@ -123,6 +150,154 @@ class EndpointTest(unittest.TestCase):
         head, body = raw_exchange(
             self.port, "GET /lolbf/pf/悍警巨魔.zip HTTP/1.0\r\n\r\n".encode("utf-8"))
         self.assertEqual(body, b"PK\x03\x04zip")
+
+    def test_validators_conditional_requests_and_ranges(self):
+        data = self.data
+        status, fields = parse_head(self.get("/range.bin")[0])
+        etag = fields["etag"]
+        self.assertRegex(etag, r'^"[^"]+"$')
+        self.assertEqual(fields["last-modified"], MTIME_TEXT)
+        self.assertEqual(fields["accept-ranges"], "bytes")
+        with open(os.path.join(self.root.name, "range.bin"), "r+b") as f:
+            f.write(b"changed")
+        os.utime(self.range_file, (MTIME, MTIME))
+        self.assertNotEqual(parse_head(self.get("/range.bin")[0])[1]["etag"], etag)
+        with open(self.range_file, "wb") as f:
+            f.write(data)
+        os.utime(self.range_file, (MTIME, MTIME))
+        whole = (200, None, data)
+        not_modified = (304, None, b"")
+        cases = [
+            ((), whole),
+            ((("If-None-Match", etag),), not_modified),
+            ((("If-None-Match", f'"other", {etag}'),), not_modified),
+            ((("If-None-Match", "W/" + etag),), not_modified),
+            ((("If-None-Match", "*"),), not_modified),
+            ((("If-None-Match", '"other"'),), whole),
+            ((("If-Modified-Since", MTIME_TEXT),), not_modified),
+            ((("If-Modified-Since", SECOND_AFTER),), not_modified),
+            ((("If-Modified-Since", SECOND_BEFORE),), whole),
+            ((("If-Modified-Since", "yesterday"),), whole),
+            # If-None-Match decides alone when it is there.
+            ((("If-None-Match", '"other"'), ("If-Modified-Since", SECOND_AFTER)), whole),
+            ((("Range", "bytes=990-"),), (206, "bytes 990-999/1000", data[990:])),
+            ((("Range", "bytes=10-19"),), (206, "bytes 10-19/1000", data[10:20])),
+            ((("Range", "bytes=-5"),), (206, "bytes 995-999/1000", data[995:])),
+            ((("Range", "bytes=-5000"),), (206, "bytes 0-999/1000", data)),
+            ((("Range", "bytes=500-5000"),), (206, "bytes 500-999/1000", data[500:])),
+            ((("Range", "bytes=1000-"),), (416, "bytes */1000", b"")),
+            ((("Range", "bytes=-0"),), (416, "bytes */1000", b"")),
+            ((("Range", "bytes=0-1,5-6"),), whole),
+            ((("Range", "bytes=abc"),), whole),
+            ((("Range", "bytes=9-3"),), whole),
+            ((("Range", "lines=1-2"),), whole),
+            ((("Range", "bytes=600-"), ("If-Range", etag)),
+             (206, "bytes 600-999/1000", data[600:])),
+            ((("Range", "bytes=600-"), ("If-Range", MTIME_TEXT)),
+             (206, "bytes 600-999/1000", data[600:])),
+            ((("Range", "bytes=600-"), ("If-Range", '"other"')), whole),
+            ((("Range", "bytes=600-"), ("If-Range", "W/" + etag)), whole),
+            ((("Range", "bytes=600-"), ("If-Range", SECOND_BEFORE)), whole),
+            ((("Range", "bytes=600-"), ("If-None-Match", etag)), not_modified),
+        ]
+        for headers, (status, content_range, body) in cases:
+            with self.subTest(headers=headers):
+                head, got = self.get("/range.bin", headers=headers)
+                got_status, fields = parse_head(head)
+                self.assertEqual(got_status, status)
+                self.assertEqual(fields.get("content-range"), content_range)
+                self.assertEqual(got, body)
+                self.assertEqual((fields["etag"], fields["last-modified"]), (etag, MTIME_TEXT))
+                self.assertEqual(fields.get("content-length"),
+                                 None if status == 304 else str(len(body)))
+        head, body = raw_exchange(
+            self.port, b"HEAD /range.bin HTTP/1.0\r\nRange: bytes=10-19\r\n\r\n")
+        self.assertEqual(parse_head(head)[0], 200)
+        self.assertEqual(parse_head(head)[1]["content-length"], "1000")
+        self.assertEqual(body, b"")
+
+    def test_body_bytes_sent_per_request_path_and_prefix(self):
+        folder = "sent-%d" % time.monotonic_ns()
+        os.makedirs(os.path.join(self.root.name, folder))
+        for name, size in (("a.bin", 600), ("b.bin", 400)):
+            with open(os.path.join(self.root.name, folder, name), "wb") as f:
+                f.write(bytes(size))
+        etag = parse_head(self.get(f"/{folder}/a.bin")[0])[1]["etag"]
+        received = [600]
+        for path, headers in ((f"/{folder}/b.bin", [("Range", "bytes=100-")]),
+                              (f"/{folder}/a.bin", [("If-None-Match", etag)]),
+                              (f"/{folder}/missing", []),
+                              (f"/fault/drop/1000/{folder}", []),
+                              (f"/fault/trickle/1/fault/pattern/20/{folder}", [])):
+            received.append(len(self.get(path, headers=headers)[1]))
+        raw_exchange(self.port, f"HEAD /{folder}/b.bin HTTP/1.0\r\n\r\n".encode())
+        self.assertEqual(received[:5], [600, 300, 0, received[3], 500])
+        self.assertEqual(get_json(self.port, f"/__sent?prefix=/{folder}/")[1], {
+            "requests": 5, "done": 5, "body_bytes": 900 + received[3],
+            "statuses": [200, 206, 304, 404, 200]})
+        self.assertEqual(get_json(self.port, f"/__sent?path=/{folder}/a.bin")[1], {
+            "requests": 2, "done": 2, "body_bytes": 600, "statuses": [200, 304]})
+        for path, sent in ((f"/fault/drop/1000/{folder}", 500),
+                           (f"/fault/trickle/1/fault/pattern/20/{folder}", 20)):
+            self.assertEqual(get_json(self.port, "/__sent?path=" + path)[1]["body_bytes"], sent)
+        last = self.recorded(f"/{folder}/b.bin")[-1]
+        self.assertEqual((last["status"], last["body_bytes_sent"], last["done"]), (200, 0, True))
+        # A client that stops reading and goes: what the socket took, more than it read.
+        path = f"/fault/pattern/64m/{folder}"
+        with open_request(self.port, path) as s:
+            got = len(read_head_and(s, 100000)[1])
+        self.assertTrue(wait_until(lambda: get_json(self.port, "/__sent?path=" + path)[1]["done"]))
+        sent = get_json(self.port, "/__sent?path=" + path)[1]["body_bytes"]
+        self.assertGreaterEqual(sent, got)
+        self.assertLess(sent, 64 << 20)
+        # A request still being answered counts, with no status before its head.
+        path = f"/fault/silent/{folder}"
+        with open_request(self.port, path):
+            self.assertTrue(wait_until(lambda: self.recorded(path)))
+            self.assertEqual(get_json(self.port, "/__sent?path=" + path)[1], {
+                "requests": 1, "done": 0, "body_bytes": 0, "statuses": [None]})
+
+    def test_reset_answers_nothing(self):
+        with open_request(self.port, "/fault/reset/x") as s:
+            with self.assertRaises(ConnectionResetError):
+                s.recv(100)
+
+    def test_host_goes_down_and_up_again(self):
+        server = endpoint.make_server(0, self.root.name)
+        thread = threading.Thread(target=server.serve_forever, daemon=True)
+        thread.start()
+        port, control = server.server_address[1], server.control.server_address[1]
+        try:
+            held = open_request(port, "/fault/silent/held-over")
+            self.assertTrue(wait_until(lambda: json.loads(raw_exchange(
+                control, b"GET /__connections?path=/fault/silent/held-over HTTP/1.0\r\n\r\n"
+            )[1])["open"]))
+            # Asked on the port itself: it answers, then refuses.
+            self.assertEqual(get_json(port, "/__host/down"), (200, {
+                "listening": False, "port": port, "control_port": control, "downs": 1,
+                "error": None}))
+            with self.assertRaises(ConnectionRefusedError):
+                socket.create_connection(("127.0.0.1", port), timeout=5).close()
+            still_silent(self, held)
+            self.assertEqual(raw_exchange(control, b"GET /plain.txt HTTP/1.0\r\n\r\n")[1],
+                             b"hello")
+            self.assertEqual(get_json(control, "/__host/up")[1]["listening"], True)
+            self.assertEqual(raw_exchange(port, b"GET /plain.txt HTTP/1.0\r\n\r\n")[1], b"hello")
+            # cut=1 ends the connections being answered; ms=N listens again by itself.
+            status, state = get_json(control, "/__host/down?cut=1&ms=300")
+            self.assertEqual((status, state["downs"]), (200, 2))
+            held.settimeout(10)
+            self.assertEqual(held.recv(100), b"")
+            held.close()
+            self.assertTrue(wait_until(lambda: get_json(control, "/__host")[1]["listening"]))
+            self.assertEqual(raw_exchange(port, b"GET /plain.txt HTTP/1.0\r\n\r\n")[1], b"hello")
+            self.assertEqual(get_json(control, "/__host/down")[1]["downs"], 3)
+        finally:
+            # A server whose port is down stops as well.
+            server.shutdown()
+            server.server_close()
+        with self.assertRaises(OSError):
+            socket.create_connection(("127.0.0.1", control), timeout=2).close()
 
     def test_missing_file_and_escape_attempt(self):
         head, body = self.get("/nothing.here")
@@ -290,10 +465,13 @@ class EndpointTest(unittest.TestCase):
             self.assertEqual(out.returncode, 0, out.stderr)
             port = int(out.stdout.strip())
             pid = int(endpoint._read(os.path.join(state, "pid")))
+            control = int(endpoint._read(os.path.join(state, "control_port")))
             self.assertEqual(raw_exchange(port, b"GET /plain.txt HTTP/1.0\r\n\r\n")[1], b"hello")
+            self.assertEqual(get_json(control, "/__host")[1]["port"], port)
             subprocess.run([sys.executable, script, "--stop", "--state-dir", state],
                            check=True, timeout=30)
             self.assertFalse(os.path.exists(os.path.join(state, "port")))
+            self.assertFalse(os.path.exists(os.path.join(state, "control_port")))
             with self.assertRaises(OSError):
                 socket.create_connection(("127.0.0.1", port), timeout=2).close()
             self.assertFalse(endpoint._is_ours(pid, state))
