@@ -23,8 +23,16 @@ using test::PutText;
 using test::Set32;
 using Entry = test::ZipEntry;
 
-test::ZipOptions Commented(std::string comment) { return {.comment = std::move(comment)}; }
-test::ZipOptions Zip64() { return {.zip64 = true}; }
+test::ZipOptions Commented(std::string comment) {
+  test::ZipOptions options;
+  options.comment = std::move(comment);
+  return options;
+}
+test::ZipOptions Zip64() {
+  test::ZipOptions options;
+  options.zip64 = true;
+  return options;
+}
 
 const std::vector<Entry> kTwoEntries = {{"skin.txt", "悍警巨魔", false},
                                         {"data/model.bin", std::string(300, 'm'), true}};

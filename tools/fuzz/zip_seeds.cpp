@@ -26,8 +26,8 @@ int main(int argc, char** argv) {
   int n = 0;
   for (const auto& entries : archives) {
     for (const lq::test::ZipOptions& options :
-         {lq::test::ZipOptions{}, lq::test::ZipOptions{.comment = "comment"},
-          lq::test::ZipOptions{.zip64 = true}}) {
+         {lq::test::ZipOptions{}, lq::test::ZipOptions{"comment", false, {}, 0},
+          lq::test::ZipOptions{"", true, {}, 0}}) {
       const lq::test::Bytes bytes = lq::test::BuildZip(entries, options).bytes;
       std::ofstream(folder / ("seed-" + std::to_string(n++) + ".zip"), std::ios::binary)
           .write(reinterpret_cast<const char*>(bytes.data()),
