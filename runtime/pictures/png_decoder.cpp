@@ -1,10 +1,12 @@
 // PNG through libpng's simplified reader: 8-bit blue, green, red, alpha, top row first, sRGB with
-// the file's gamma honoured.
+// the file's gamma honoured. A file without colour information shows its samples as sRGB, at any
+// bit depth, as other viewers show it.
 #include <png.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "runtime/pictures/decoders.h"
@@ -28,6 +30,35 @@ bool InterlacedSixteenBit(Bytes data) {
          data[15] == 'R' && data[24] == 16 && data[28] != 0;
 }
 
+std::uint32_t BigEndian32(const std::uint8_t* p) {
+  return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
+         p[3];
+}
+
+// Whether a chunk before the image data says how the samples are encoded: gamma, sRGB,
+// chromaticities or an ICC profile. Chunks are walked by their lengths; one that runs past the
+// data ends the walk.
+bool HasColourInformation(Bytes data) {
+  std::size_t pos = 8;
+  while (pos + 8 <= data.size()) {
+    const std::uint32_t length = BigEndian32(&data[pos]);
+    const char* type = reinterpret_cast<const char*>(&data[pos + 4]);
+    if (std::memcmp(type, "IDAT", 4) == 0 || std::memcmp(type, "IEND", 4) == 0) {
+      return false;
+    }
+    for (const char* colour : {"gAMA", "sRGB", "cHRM", "iCCP"}) {
+      if (std::memcmp(type, colour, 4) == 0) {
+        return true;
+      }
+    }
+    if (length > data.size() - pos - 8 || data.size() - pos - 8 - length < 4) {
+      return false;
+    }
+    pos += 12 + std::size_t{length};
+  }
+  return false;
+}
+
 // The 8-bit sRGB value of each 16-bit linear intensity, with the library's gamma of 2.2 for sRGB.
 const std::array<std::uint8_t, 65536>& LinearToSrgb() {
   static const auto table = [] {
@@ -41,18 +72,32 @@ const std::array<std::uint8_t, 65536>& LinearToSrgb() {
   return table;
 }
 
+// The 8-bit value of each 16-bit sample, unchanged in meaning: v x 255 / 65535, rounded.
+const std::array<std::uint8_t, 65536>& SampleTo8Bit() {
+  static const auto table = [] {
+    std::array<std::uint8_t, 65536> t{};
+    for (std::uint32_t i = 0; i < t.size(); ++i) {
+      t[i] = static_cast<std::uint8_t>((i * 255 + 32767) / 65535);
+    }
+    return t;
+  }();
+  return table;
+}
+
 // Interlaced 16-bit pictures read to 8 bits come out scrambled from the library as built here:
 // its interlaced 16-to-8-bit path copies each row from a buffer that holds only the current pass,
 // so every pass wipes the pixels of the passes before. Such pictures are read as the library's
-// 16-bit linear output (premultiplied alpha), which takes another path, and brought to 8-bit sRGB
-// here, as the library would.
-bool ReadThroughLinear(ImageReader& reader, Picture& picture) {
+// 16-bit linear output (premultiplied alpha), which takes another path, and brought to 8 bits
+// here through `to_8bit`: to sRGB as the library would for a file with colour information. A file
+// without any is taken by the library as linear, so its linear output holds the samples as
+// stored, and those are what is shown.
+bool ReadThroughLinear(ImageReader& reader, Picture& picture,
+                       const std::array<std::uint8_t, 65536>& to_8bit) {
   reader.image.format = PNG_FORMAT_LINEAR_RGB_ALPHA;
   std::vector<std::uint16_t> linear(PNG_IMAGE_SIZE(reader.image) / sizeof(std::uint16_t));
   if (!png_image_finish_read(&reader.image, nullptr, linear.data(), 0, nullptr)) {
     return false;
   }
-  const auto& to_srgb = LinearToSrgb();
   const std::size_t pixels = static_cast<std::size_t>(picture.width) * picture.height;
   for (std::size_t i = 0; i < pixels; ++i) {
     const std::uint16_t* in = &linear[i * 4];    // red, green, blue, alpha
@@ -61,7 +106,7 @@ bool ReadThroughLinear(ImageReader& reader, Picture& picture) {
     for (int c = 0; c < 3; ++c) {
       const std::uint32_t value =
           alpha == 0 ? 0 : std::min<std::uint32_t>(65535, (in[c] * 65535u + alpha / 2) / alpha);
-      out[2 - c] = to_srgb[value];
+      out[2 - c] = to_8bit[value];
     }
     out[3] = static_cast<std::uint8_t>((alpha * 255 + 32767) / 65535);
   }
@@ -85,6 +130,9 @@ Decoded<Picture> DecodePng(Bytes data) {
   if (!PictureFits(reader.image.width, reader.image.height, 32, extra)) {
     return DecodeFailure::kTooLarge;
   }
+  // Without colour information the library takes 16-bit samples as linear; they are sRGB, as
+  // samples of every other depth are.
+  const bool samples_as_srgb = !HasColourInformation(data);
   Picture picture;
   picture.kind = PictureKind::kPng;
   picture.width = static_cast<std::int32_t>(reader.image.width);
@@ -93,10 +141,13 @@ Decoded<Picture> DecodePng(Bytes data) {
   picture.stride = picture.width * 4;
   picture.pixels.resize(static_cast<std::size_t>(picture.stride) * picture.height);
   if (through_linear) {
-    if (!ReadThroughLinear(reader, picture)) {
+    if (!ReadThroughLinear(reader, picture, samples_as_srgb ? SampleTo8Bit() : LinearToSrgb())) {
       return DecodeFailure::kPngLibraryError;
     }
     return picture;
+  }
+  if (samples_as_srgb) {
+    reader.image.flags |= PNG_IMAGE_FLAG_16BIT_sRGB;
   }
   reader.image.format = PNG_FORMAT_BGRA;
   if (!png_image_finish_read(&reader.image, nullptr, picture.pixels.data(), 0, nullptr)) {
