@@ -7,9 +7,10 @@ Inputs: the PngSuite files of libpng's source package, the JPEG and BMP test ima
 libjpeg-turbo's, and files that ImageMagick writes here from libjpeg-turbo's test photo (a few are
 then rewritten field by field for the variants ImageMagick does not write: V4 headers, top-down
 rows, RLE4, cursors, version-3 PCX, a PNG with an ICC profile that does not fit it).
-ImageMagick decodes every file into 8-bit RGBA reference pixels; for PNG the reference is then
-colour-managed as libpng's simplified reader means it: the file's gamma honoured (16-bit files
-without one are linear), sRGB out.
+ImageMagick decodes every file into 8-bit RGBA reference pixels. A PNG without colour information
+(no gAMA, sRGB, cHRM or iCCP chunk) is taken as ImageMagick and other viewers take it, its samples
+as sRGB at every depth, so its reference is ImageMagick's pixels as they are; one with colour
+information is colour-managed from its samples: the file's gamma honoured, sRGB out.
 
 OUT_DIR/files.tsv lists one file a line, tab-separated:
     name  check  file  reference  width  height  tolerance  flags
@@ -74,27 +75,41 @@ def png_chunks(data):
         pos += 12 + length
 
 
+def png_colour_chunks(data):
+    """The chunks before the image data that say how the samples are encoded."""
+    found = set()
+    for kind, _ in png_chunks(data):
+        if kind == b"IDAT":
+            break
+        if kind in (b"gAMA", b"sRGB", b"cHRM", b"iCCP"):
+            found.add(kind)
+    return found
+
+
 def png_exponent(data):
-    """The power that takes a sample of the file to sRGB out, as libpng's simplified reader does:
-    its gamma, or sRGB for 8-bit files and linear for 16-bit ones without one; sRGB out as libpng
-    writes it (gamma 2.2); no change when the correction is within libpng's 5% threshold."""
-    depth = data[24]
-    gamma = None
+    """The power that takes a sample of the file to sRGB out: its gamma, or sRGB when it has none;
+    sRGB out as libpng writes it (gamma 2.2); no change when the correction is within libpng's 5%
+    threshold."""
+    gamma = 1 / 2.2
     for kind, body in png_chunks(data):
         if kind == b"sRGB":
             return 1.0
         if kind == b"gAMA":
             gamma = struct.unpack(">I", body)[0] / 100000.0
-    if gamma is None:
-        gamma = 1.0 if depth == 16 else 1 / 2.2
     exponent = 1 / (gamma * 2.2)
     return 1.0 if abs(gamma * 2.2 - 1) < 0.05 else exponent
 
 
 def add_png(file, flags="-"):
-    """The file's samples as stored (ImageMagick is told not to convert them), taken to sRGB out
-    from 16 bits, so that the dark end keeps its precision."""
+    """Without colour information, ImageMagick's pixels. With it, the file's samples as stored
+    (ImageMagick is told not to convert them), taken to sRGB out from 16 bits, so that the dark end
+    keeps its precision."""
     name = os.path.basename(file)
+    if not png_colour_chunks(open(file, "rb").read()):
+        # ImageMagick takes 16-bit colours to 8 bits by truncating (and alpha by way of its
+        # opacity, rounding up), the program rounds: one level apart at most.
+        add_decoded(name, "rgba", file, 1, flags)
+        return
     ref = path(name + ".rgba")
     raw = path(name + ".rgba16")
     run(file, "-set", "colorspace", "sRGB", "-depth", "16", "-endian", "MSB", "rgba:" + raw)
@@ -254,6 +269,19 @@ def main():
     }
     for name, (source, options) in pngs.items():
         run(source, *options[:-1], options[-1] + path(name))
+        add_png(path(name))
+    # 16 bits without colour information, as ImageMagick writes them when told to leave the
+    # colour chunks out: RGB with alpha, plain and interlaced, grey, grey with alpha.
+    untagged = ["-define", "png:exclude-chunk=gAMA,cHRM,sRGB,iCCP"]
+    pngs16 = {
+        "untagged-rgba-16.png": (alpha_photo, ["png64:"]),
+        "untagged-rgba-16-interlaced.png": (alpha_photo, ["-interlace", "PNG", "png64:"]),
+        "untagged-grey-16.png": (photo, ["-colorspace", "Gray", "-depth", "16", "png:"]),
+        "untagged-grey-alpha-16.png": (alpha_photo, ["-colorspace", "Gray", "-depth", "16",
+                                                     "png:"]),
+    }
+    for name, (source, options) in pngs16.items():
+        run(source, *options[:-1], *untagged, options[-1] + path(name))
         add_png(path(name))
     profile = open(os.path.join(JPEG_IMAGES, "test1.icc"), "rb").read()
     iccp = png_after_header(read("rgb.png"), b"iCCP", b"printer\0\0" + zlib.compress(profile))
