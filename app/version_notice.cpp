@@ -36,8 +36,22 @@ void StartVersionCheck() {
   });
 }
 
+Text CapGbkCharacters(const Text& text, std::size_t cap) {
+  const std::string_view bytes = text.view();
+  std::size_t end = 0;
+  for (std::size_t characters = 0; characters < cap && end < bytes.size(); ++characters) {
+    const auto lead = static_cast<unsigned char>(bytes[end]);
+    const auto trail = end + 1 < bytes.size() ? static_cast<unsigned char>(bytes[end + 1]) : 0u;
+    const bool pair =
+        lead >= 0x81 && lead <= 0xfe && trail >= 0x40 && trail <= 0xfe && trail != 0x7f;
+    end += pair ? 2 : 1;
+  }
+  return Text(bytes.substr(0, end));
+}
+
 Text VersionNotice(const Text& latestVersion) {
-  return ConcatTexts(kVersionNoticePrefix, latestVersion, kVersionNoticeSuffix);
+  return ConcatTexts(kVersionNoticePrefix, CapGbkCharacters(latestVersion, kLatestVersionCap),
+                     kVersionNoticeSuffix);
 }
 
 void ShowVersionNotice(const Text& latestVersion) {

@@ -2,6 +2,8 @@
 // a public share page names it.
 #pragma once
 
+#include <cstddef>
+
 #include "runtime/commands/values.h"
 
 namespace lq {
@@ -29,7 +31,15 @@ Text LatestVersionFromPage(const ByteSet& page);
 // it in the page converted from UTF-8.
 Text TitleBetweenMarkers(const ByteSet& page, const Text& start, const Text& suffix);
 
-// The prefix, the latest version text and the suffix.
+// The most of a share page's title that reaches the window title, in characters: a title bar
+// shows little more, and a page may put anything between the markers.
+inline constexpr std::size_t kLatestVersionCap = 100;
+
+// The first `cap` characters of a GBK text, a two-byte character counting as one and never cut
+// in two; a lead byte without its trail byte counts as a character of its own.
+Text CapGbkCharacters(const Text& text, std::size_t cap);
+
+// The prefix, the latest version text (capped at kLatestVersionCap characters) and the suffix.
 Text VersionNotice(const Text& latestVersion);
 
 // Writes the notice into the main window's title.

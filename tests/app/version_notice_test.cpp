@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "runtime/commands/conversions.h"
 #include "web/code_pages.h"
@@ -70,6 +71,41 @@ TEST(VersionNotice, FrameTheLatestVersionExactly) {
             "Moriba  目前版本：V2.2  最新版本：V3 如果您不是最新版本请联系作者更新");
   EXPECT_EQ(VersionNotice(Text()).str(),
             "Moriba  目前版本：V2.2  最新版本： 如果您不是最新版本请联系作者更新");
+}
+
+// The cap counts characters: a two-byte GBK character is one and is never cut in two.
+TEST(VersionNotice, TheLatestVersionIsCappedAtAHundredCharacters) {
+  const std::string pi = "\xC6\xA4";  // 皮
+  auto times = [](const std::string& s, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += s;
+    return out;
+  };
+  struct Case {
+    const char* what;
+    std::string latest;
+    std::string shown;
+  };
+  const std::vector<Case> cases = {
+      {"a hundred ASCII", times("v", 100), times("v", 100)},
+      {"one ASCII over", times("v", 101), times("v", 100)},
+      {"a hundred two-byte", times(pi, 100), times(pi, 100)},
+      {"one two-byte over", times(pi, 101), times(pi, 100)},
+      {"the hundredth is two-byte", times("v", 99) + pi + "v", times("v", 99) + pi},
+      {"the hundred-first is two-byte", times("v", 100) + pi, times("v", 100)},
+      {"after an odd byte count", "v" + times(pi, 120), "v" + times(pi, 99)},
+      // A trail byte may be the byte of a backslash or of a letter.
+      {"trail bytes of ASCII value", times("\xAC\x5C", 60) + times("\x81\x41", 60),
+       times("\xAC\x5C", 60) + times("\x81\x41", 40)},
+      // A lead byte followed by no trail byte is a character alone.
+      {"a lead byte before a line break", times("\xC6\n", 51), times("\xC6\n", 50)},
+      {"a lead byte at the end", times("v", 99) + "\xC6", times("v", 99) + "\xC6"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(VersionNotice(Text(c.latest)).str(),
+              std::string(kVersionNoticePrefix) + c.shown + kVersionNoticeSuffix)
+        << c.what;
+  }
 }
 
 }  // namespace
