@@ -12,6 +12,8 @@ import threading
 import time
 import unittest
 import urllib.parse
+import zipfile
+import io
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
@@ -604,6 +606,148 @@ class ShareLatestTest(unittest.TestCase):
             self.get(f"/__install/fault?mode=silent&prefix={urllib.parse.quote(prefix)}")
         self.assertEqual(self.get("/__install/fault?clear=all")[0], 200)
         self.assertEqual(self.get("/__install/faults"), (200, b"{}"))
+
+    def exchange(self, path, headers=()):
+        """Status, headers (small letters) and body of a GET with these request headers."""
+        lines = [f"GET {urllib.parse.quote(path, safe='/?&=%+:@')} HTTP/1.0"]
+        lines += [f"{n}: {v}" for n, v in headers]
+        head, body = raw_exchange(self.port, ("\r\n".join(lines) + "\r\n\r\n").encode("latin-1"))
+        status, fields = parse_head(head)
+        return status, fields, body
+
+    def version(self, query):
+        status, body = self.get("/__install/version?" + query)
+        self.assertEqual(status, 200, body)
+        return json.loads(body)
+
+    def test_a_new_version_at_a_path_has_validators_of_its_own(self):
+        for path, size in (("/lolbf/pf/悍警巨魔.zip", 301), ("/lolbf/imgs/悍警巨魔.jpg", 120)):
+            quoted = urllib.parse.quote(path)
+            with self.subTest(path=path):
+                status, first, body = self.exchange(path)
+                self.assertEqual((status, body), (200, routes.pattern_bytes(0, size)))
+                state = self.version(f"path={quoted}&content=v2%00%FF%2B+")
+                self.assertEqual((state["source"], state["length"]), ("content", 6))
+                self.assertNotEqual(state["etag"], first["etag"])
+                dates = [routes.parse_http_date(first["last-modified"]),
+                         routes.parse_http_date(state["last_modified"])]
+                self.assertLess(dates[0], dates[1])
+                status, fields, body = self.exchange(path, [("If-None-Match", first["etag"])])
+                self.assertEqual((status, body), (200, b"v2\x00\xff+ "))
+                self.assertEqual((fields["etag"], fields["last-modified"]),
+                                 (state["etag"], state["last_modified"]))
+                for condition, status in ((("If-None-Match", state["etag"]), 304),
+                                          (("If-Modified-Since", state["last_modified"]), 304),
+                                          (("If-Modified-Since", first["last-modified"]), 200)):
+                    self.assertEqual(self.exchange(path, [condition])[0], status, condition)
+                # A resumption against the old version gets the whole new one.
+                self.assertEqual(self.exchange(path, [("Range", "bytes=2-"),
+                                                      ("If-Range", first["etag"])])[::2],
+                                 (200, b"v2\x00\xff+ "))
+                # Each change, however quick, is later than the one before.
+                stamps = [state["last_modified"]]
+                for content in ("a", "b", "a"):
+                    stamps.append(self.version(f"path={quoted}&content={content}")["last_modified"])
+                seconds = [routes.parse_http_date(t) for t in stamps]
+                self.assertEqual(seconds, sorted(set(seconds)))
+                restored = self.version(f"path={quoted}&restore=1")
+                self.assertEqual((restored["source"], restored["etag"]), ("file", first["etag"]))
+                self.assertGreater(routes.parse_http_date(restored["last_modified"]), seconds[-1])
+                self.assertEqual(self.exchange(path)[2], routes.pattern_bytes(0, size))
+        # A path with no file: a stored zip of pattern bytes, a copy of another file, then none.
+        path = "/lolbf/pf/new-%d.zip" % time.monotonic_ns()
+        self.assertEqual(self.version("path=" + path)["source"], "none")
+        self.assertEqual(self.exchange(path)[0], 404)
+        state = self.version(f"path={path}&zip=1000&start=5")
+        status, fields, body = self.exchange(path)
+        self.assertEqual((status, fields["etag"], len(body)), (200, state["etag"], state["length"]))
+        with zipfile.ZipFile(io.BytesIO(body)) as z:
+            self.assertEqual(z.read("skin.bin"), routes.pattern_bytes(5, 1000))
+        copy = self.version(f"path={path}&from={urllib.parse.quote('/lolbf/imgs/悍警巨魔.jpg')}")
+        self.assertEqual(copy["etag"], self.exchange("/lolbf/imgs/悍警巨魔.jpg")[1]["etag"])
+        self.assertEqual(self.exchange(path)[2], routes.pattern_bytes(0, 120))
+        self.assertEqual(self.get("/__install/version?path=/x&from=/lolbf/none")[0], 404)
+        self.assertEqual(self.version(f"path={path}&restore=1")["source"], "none")
+        self.assertEqual(self.exchange(path)[0], 404)
+
+    def test_broken_stalled_and_range_ignoring_transfers(self):
+        path = "/lolbf/pf/悍警巨魔.zip"
+        quoted = urllib.parse.quote(path)
+        data = routes.pattern_bytes(0, 301)
+        cases = [
+            # mode, Range, status, Content-Range, body sent, then silence (else the close)
+            ("break:100", None, 200, None, data[:100], False),
+            ("break:100", "200-", 206, "bytes 200-300/301", data[200:300], False),
+            ("break:50%", None, 200, None, data[:150], False),
+            ("break:50%", "101-", 206, "bytes 101-300/301", data[101:201], False),
+            ("break:@120", None, 200, None, data[:120], False),
+            ("break:@120", "100-", 206, "bytes 100-300/301", data[100:120], False),
+            ("break:@120", "150-", 206, "bytes 150-300/301", b"", False),
+            ("break:1k", None, 200, None, data, False),
+            ("stall:64", None, 200, None, data[:64], True),
+            ("stall:10", "290-", 206, "bytes 290-300/301", data[290:300], True),
+            ("norange", "100-", 200, None, data, False),
+            ("norange+break:30", "100-", 200, None, data[:30], False),
+        ]
+        for mode, wanted, status, content_range, body, stalls in cases:
+            with self.subTest(mode=mode, range=wanted):
+                before = get_json(self.port, "/__sent?path=" + quoted)[1]["body_bytes"]
+                self.assertEqual(self.get(f"/__install/fault?mode={urllib.parse.quote(mode)}"
+                                          f"&prefix={quoted}&count=1")[0], 200)
+                request = f"GET {quoted} HTTP/1.0\r\n" + (
+                    f"Range: bytes={wanted}\r\n" if wanted else "") + "\r\n"
+                with socket.create_connection(("127.0.0.1", self.port), timeout=10) as s:
+                    s.sendall(request.encode("latin-1"))
+                    if stalls:
+                        head, got = read_head_and(s, len(body))
+                        still_silent(self, s)
+                    else:
+                        head, _, got = read_all(s).partition(b"\r\n\r\n")
+                        head = head.decode("latin-1")
+                got_status, fields = parse_head(head)
+                self.assertEqual((got_status, fields.get("content-range"), got),
+                                 (status, content_range, body))
+                whole = len(data) if status == 200 else len(data) - int(wanted[:-1])
+                self.assertEqual(fields["content-length"], str(whole))
+                self.assertEqual("accept-ranges" in fields, not mode.startswith("norange"))
+                self.assertTrue(wait_until(lambda: get_json(
+                    self.port, "/__sent?path=" + quoted)[1]["body_bytes"] == before + len(body)))
+        # A transfer broken twice, then resumed where it stopped.
+        self.get(f"/__install/fault?mode=break:@100&prefix={quoted}&count=2")
+        status, fields, first = self.exchange(path)
+        status, fields, second = self.exchange(path, [("Range", "bytes=50-")])
+        self.assertEqual((first, second), (data[:100], data[50:100]))
+        status, _, rest = self.exchange(path, [("Range", "bytes=100-"),
+                                               ("If-Range", fields["etag"])])
+        self.assertEqual((status, first + rest), (206, data))
+        self.get(f"/__install/fault?mode=reset&prefix={quoted}&count=1")
+        with open_request(self.port, quoted) as s:
+            with self.assertRaises(ConnectionResetError):
+                s.recv(100)
+        for bad in ("break", "break:x", "stall:101%", "norange+norange", "break:1+stall:2",
+                    "norange:1", "break:5+"):
+            with self.subTest(mode=bad):
+                self.assertEqual(self.get(f"/__install/fault?mode={urllib.parse.quote(bad)}"
+                                          f"&prefix={quoted}")[0], 400)
+        self.assertEqual(self.get("/__install/faults"), (200, b"{}"))
+
+    def test_generated_packages_answer_ranges(self):
+        path = "/install/zip/70000/ranges"
+        status, fields, whole = self.exchange(path)
+        with zipfile.ZipFile(io.BytesIO(whole)) as z:
+            self.assertEqual(z.read("skin.bin"), routes.pattern_bytes(0, 70000))
+        self.assertEqual(fields["last-modified"], "Mon, 01 Jan 2024 00:00:00 GMT")
+        last = len(whole) - 1
+        # Pieces within and across the zip's head, its entry's blocks and its tail.
+        for first, end in ((0, 9), (25, 40), (65560, 65600), (last - 60, last), (70030, last)):
+            with self.subTest(first=first, end=end):
+                status, got, body = self.exchange(path, [("Range", f"bytes={first}-{end}"),
+                                                         ("If-Range", fields["etag"])])
+                self.assertEqual((status, got["content-range"], body),
+                                 (206, f"bytes {first}-{end}/{len(whole)}", whole[first:end + 1]))
+        self.assertEqual(self.exchange(path, [("If-None-Match", fields["etag"])])[0], 304)
+        self.get("/__install/fault?mode=break:@1000&prefix=/install/zip/70000/ranges&count=1")
+        self.assertEqual(self.exchange(path)[2], whole[:1000])
 
     def test_unknown_variant_is_refused_and_changes_nothing(self):
         self.control("?variant=caps")
