@@ -376,12 +376,7 @@ def _resource_of(ex, path):
         version = _versions.get(path)
     if version is not None and version["resource"] is not None:
         return version["resource"]
-    saved = ex.path
-    ex.path = path
-    try:
-        full = routes.file_under_root(ex)
-    finally:
-        ex.path = saved
+    full = routes.file_under_root(ex.endpoint.root, path)
     if not full:
         return full
     # A path that served another version keeps its Last-Modified from going back.
@@ -433,8 +428,9 @@ def set_version(ex):
     """/__install/version?path=P[&content=C | &from=Q | &zip=<size>[&start=<n>] | &restore=1]"""
     q = {k: v[-1] for k, v in ex.query.items()}
     if q.get("clear") == "all":
-        paths = list(_versions)
-        for path in paths:
+        with _versions_lock:
+            changed = [p for p, v in _versions.items() if v["resource"] is not None]
+        for path in changed:
             _change_version(ex, path, None, "file")
         ex.send(200, b"ok", [("Content-Type", "text/plain")])
         return

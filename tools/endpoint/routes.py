@@ -184,11 +184,11 @@ def decode_path(path):
 # --- files under the root ----------------------------------------------------------------------------
 
 
-def file_under_root(ex):
-    """The root's file for the request's path (index.html for a folder); None for a missing one,
-    False for a path that leaves the root."""
-    root = os.path.realpath(ex.endpoint.root)
-    full = os.path.realpath(os.path.join(root, ex.path.lstrip("/")))
+def file_under_root(root, path):
+    """The file of the root directory at the decoded request path (index.html for a folder); None
+    for a missing one, False for a path that leaves the root."""
+    root = os.path.realpath(root)
+    full = os.path.realpath(os.path.join(root, path.lstrip("/")))
     if full != root and not full.startswith(root + os.sep):
         return False
     if os.path.isdir(full):
@@ -197,7 +197,7 @@ def file_under_root(ex):
 
 
 def serve_file(ex):
-    full = file_under_root(ex)
+    full = file_under_root(ex.endpoint.root, ex.path)
     if full is False:
         ex.send_error_page(403)
     elif full is None:

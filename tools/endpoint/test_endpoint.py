@@ -669,6 +669,9 @@ class ShareLatestTest(unittest.TestCase):
         self.assertEqual(self.get("/__install/version?path=/x&from=/lolbf/none")[0], 404)
         self.assertEqual(self.version(f"path={path}&restore=1")["source"], "none")
         self.assertEqual(self.exchange(path)[0], 404)
+        self.version(f"path={path}&content=x")
+        self.assertEqual(self.get("/__install/version?clear=all"), (200, b"ok"))
+        self.assertEqual(self.exchange(path)[0], 404)
 
     def test_broken_stalled_and_range_ignoring_transfers(self):
         path = "/lolbf/pf/悍警巨魔.zip"
