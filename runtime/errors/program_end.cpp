@@ -31,6 +31,7 @@ EndState& State() {
 std::atomic<int> g_nesting{0};
 std::atomic<bool> g_ending{false};
 std::atomic<ProcessTerminator> g_terminator{nullptr};
+std::atomic<EndHold> g_hold{nullptr};
 
 constexpr EndStage kStages[] = {EndStage::kNotifyLibraries, EndStage::kUnloadDeclaredModules,
                                 EndStage::kReleaseObjects, EndStage::kShutDownPlatform};
@@ -47,10 +48,32 @@ std::vector<std::function<void()>> TakeHooks(EndStage stage) {
   return taken;
 }
 
+void RunEndHold() {
+  if (EndHold hold = g_hold.load()) hold();
+}
+
 [[noreturn]] void Terminate(int exitCode) {
   ProcessTerminator terminator = g_terminator.load();
   if (terminator) terminator(exitCode);
   EndProcess(exitCode);
+}
+
+// Steps 2 to 7, the hold done.
+void RunEndStepsHeld() {
+  g_ending = true;
+  ++g_nesting;
+
+  std::vector<CleanupRoutine> cleanups;
+  {
+    EndState& s = State();
+    std::lock_guard lock(s.mutex);
+    cleanups.swap(s.cleanups);  // emptied before running: a nested end finds nothing left
+  }
+  for (std::size_t i = 0; i < cleanups.size(); ++i) cleanups[i](static_cast<int>(i));
+
+  for (EndStage stage : kStages) {
+    for (auto& hook : TakeHooks(stage)) hook();
+  }
 }
 
 }  // namespace
@@ -98,24 +121,17 @@ void SetEndProgramForwarder(EndProgramForwarder forwarder) {
   s.forwarder = std::move(forwarder);
 }
 
+void SetEndHold(EndHold hold) { g_hold = hold; }
+
 void RunEndSteps() {
-  g_ending = true;
-  ++g_nesting;
-
-  std::vector<CleanupRoutine> cleanups;
-  {
-    EndState& s = State();
-    std::lock_guard lock(s.mutex);
-    cleanups.swap(s.cleanups);  // emptied before running: a nested end finds nothing left
-  }
-  for (std::size_t i = 0; i < cleanups.size(); ++i) cleanups[i](static_cast<int>(i));
-
-  for (EndStage stage : kStages) {
-    for (auto& hook : TakeHooks(stage)) hook();
-  }
+  RunEndHold();
+  RunEndStepsHeld();
 }
 
 void EndProgram(int exitCode) {
+  // On this thread, also before a hand-over: the GUI thread could not wait for work of a thread
+  // that waits for the GUI thread.
+  RunEndHold();
   if (!IsGuiThread()) {
     EndProgramForwarder forwarder;
     {
@@ -125,7 +141,7 @@ void EndProgram(int exitCode) {
     }
     if (forwarder && forwarder(exitCode)) Terminate(exitCode);
   }
-  RunEndSteps();
+  RunEndStepsHeld();
   Terminate(exitCode);
 }
 
@@ -136,6 +152,7 @@ ProcessTerminator SetProcessTerminator(ProcessTerminator terminator) {
 void ResetProgramEndState() {
   g_nesting = 0;
   g_ending = false;
+  g_hold = nullptr;
   EndState& s = State();
   std::lock_guard lock(s.mutex);
   s.cleanups.clear();

@@ -1,6 +1,7 @@
 // The orderly end of the program and the runtime state it shares with error reports.
 //
 // EndProgram performs, on the GUI thread:
+//   0. run the end hold (below), on whatever thread ends the program;
 //   1. (on any other thread) hand the end to the GUI thread through the forwarder and end the
 //      process at once when that returns;
 //   2. set the ending flag and raise the error nesting count, so no event handler runs any more;
@@ -54,8 +55,17 @@ bool IsGuiThread();
 using EndProgramForwarder = std::function<bool(int exitCode)>;
 void SetEndProgramForwarder(EndProgramForwarder forwarder);
 
-// Steps 2 to 7: what the runtime does when its message loop has returned; the caller then ends
-// the process normally.
+// Work of an upper layer that no end may cut in the middle (a file step of an installation): a
+// routine that waits, within a limit of its own, for such work in progress to end and then lets
+// none begin. Every end runs it first, on the thread that ends the program: EndProgram on any
+// thread (a worker before it hands the end over, and the GUI thread again when the end arrives
+// there) and RunEndSteps. So it runs more than once, on more than one thread, and must stand
+// that. nullptr: none.
+using EndHold = void (*)();
+void SetEndHold(EndHold hold);
+
+// The end hold, then steps 2 to 7: what the runtime does when its message loop has returned; the
+// caller then ends the process normally.
 void RunEndSteps();
 
 // The orderly end. Never returns.
@@ -69,8 +79,8 @@ ProcessTerminator SetProcessTerminator(ProcessTerminator terminator);
 // The platform's process end, the default terminator.
 [[noreturn]] void EndProcess(int exitCode);
 
-// Back to the state at start-up: count 0, not ending, no clean-ups, hooks, GUI thread or
-// forwarder. For tests that end the program more than once in one process.
+// Back to the state at start-up: count 0, not ending, no clean-ups, hooks, end hold, GUI thread
+// or forwarder. For tests that end the program more than once in one process.
 void ResetProgramEndState();
 
 }  // namespace lq

@@ -174,5 +174,72 @@ TEST_F(ProgramEndTest, UntilAGuiThreadIsSetEveryThreadEndsTheProgramItself) {
   EXPECT_EQ(Journal(), (std::vector<std::string>{"A0"}));
 }
 
+// The end hold runs first, on the thread that ends the program, on every path of the end.
+TEST_F(ProgramEndTest, TheEndHoldRunsFirstOnTheThreadThatEnds) {
+  static std::thread::id gui;
+  gui = std::this_thread::get_id();
+  struct Case {
+    const char* what;
+    bool on_worker;
+    bool owner_window;  // whether a worker can hand the end over
+    void (*end)();
+    std::vector<std::string> journal;
+  };
+  const std::vector<Case> cases = {
+      // Also the end that a worker hands over, when it arrives on the GUI thread.
+      {"an end on the GUI thread", false, true, [] { EndProgram(0); }, {"hold gui", "A0"}},
+      {"the message loop returned",
+       false,
+       true,
+       [] {
+         RunEndSteps();
+         throw ProgramEnded{0};
+       },
+       {"hold gui", "A0"}},
+      {"a report on the GUI thread",
+       false,
+       true,
+       [] { ReportRuntimeError("x", 0); },
+       {"report", "hold gui"}},
+      {"an end on a worker", true, true, [] { EndProgram(3); }, {"hold worker", "hand over"}},
+      {"a report on a worker",
+       true,
+       true,
+       [] { RaiseRuntimeError(ErrorCode::kTypeMismatch); },
+       {"report", "hold worker", "hand over"}},
+      {"an end on a worker without owner window",
+       true,
+       false,
+       [] { EndProgram(2); },
+       {"hold worker", "A0"}},
+  };
+  for (const Case& c : cases) {
+    ResetProgramEndState();
+    Journal().clear();
+    ReportCapture::Reports().clear();
+    SetGuiThread(gui);
+    SetEndHold([] {
+      for (std::size_t i = 0; i < ReportCapture::Reports().size(); ++i)
+        Journal().push_back("report");
+      ReportCapture::Reports().clear();
+      Journal().push_back(std::this_thread::get_id() == gui ? "hold gui" : "hold worker");
+    });
+    static bool owner_window = false;
+    owner_window = c.owner_window;
+    SetEndProgramForwarder([](int) {
+      if (owner_window) Journal().push_back("hand over");
+      return owner_window;
+    });
+    RegisterCleanup(&CleanupA);
+    if (c.on_worker) {
+      std::thread worker([&] { ReportCapture::ExitCodeOf(c.end); });
+      worker.join();
+    } else {
+      ReportCapture::ExitCodeOf(c.end);
+    }
+    EXPECT_EQ(Journal(), c.journal) << c.what;
+  }
+}
+
 }  // namespace
 }  // namespace lq
