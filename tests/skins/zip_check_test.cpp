@@ -8,12 +8,17 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "tests/skins/support/test_zip.h"
 
 namespace lq {
+
+// Verdicts by name in failure messages.
+void PrintTo(ZipVerdict verdict, std::ostream* os) { *os << ZipVerdictName(verdict); }
+
 namespace {
 
 using test::BuildZip;
@@ -231,10 +236,111 @@ TEST(ZipCheck, DamagedOrUnsupportedEntriesFail) {
     b[c.at] = c.value;
     EXPECT_EQ(Check(b), c.verdict) << c.what;
   }
-  // Two entries that name the same data (the form of a zip bomb).
-  Bytes overlapping = zip.bytes;
-  Set32(overlapping, central2 + 42, static_cast<std::uint32_t>(zip.local_offsets[0]));
-  EXPECT_NE(Check(overlapping), ZipVerdict::kArchive);
+}
+
+// The verdict on bytes fed to a ZipStreamCheck in pieces of `piece` bytes and checked after.
+ZipVerdict CheckStreamed(const Bytes& b, std::size_t piece, ZipCheckWork* work = nullptr) {
+  ZipStreamCheck streamed;
+  for (std::size_t at = 0; at < b.size(); at += piece) {
+    streamed.Take(std::span(b).subspan(at, std::min(piece, b.size() - at)));
+  }
+  CountingBytes counted(b);
+  return CheckZipArchive(counted, &streamed, work);
+}
+
+// Entries may not share bytes, and no entry is inflated beyond what it declares, nor when the
+// entries declare more than deflate can make of their data or than the package plus 1 GiB.
+TEST(ZipCheck, EntriesThatShareBytesOrDeclareTooMuch) {
+  const BuiltZip zip = BuildZip(kTwoEntries);
+  const std::size_t central2 = zip.directory_offset + 46 + kTwoEntries[0].name.size();
+  struct Case {
+    const char* what;
+    Bytes bytes;
+    ZipVerdict verdict;
+    bool inflates = true;  // whether any entry's data may be inflated on the way
+  };
+  std::vector<Case> cases;
+  test::ZipOptions options;
+  options.listed = {0, 1, 0};
+  cases.push_back({"an entry listed twice", BuildZip(kTwoEntries, options).bytes,
+                   ZipVerdict::kBadEntry, false});
+  options.listed = {1, 0};
+  cases.push_back({"entries listed in another order than they lie",
+                   BuildZip(kTwoEntries, options).bytes, ZipVerdict::kArchive});
+
+  Bytes b = zip.bytes;
+  Set32(b, central2 + 42, static_cast<std::uint32_t>(zip.local_offsets[0]));
+  cases.push_back({"two entries naming one local header", b, ZipVerdict::kBadEntry, false});
+
+  // The second entry's local header and data lie, whole and valid, inside the first's data.
+  const Entry inner = {"in.txt", "inner", false};
+  const BuiltZip lone = BuildZip({inner});
+  const std::string inner_record(
+      lone.bytes.begin(), lone.bytes.begin() + static_cast<std::ptrdiff_t>(lone.directory_offset));
+  const BuiltZip nested = BuildZip({{"outer.bin", inner_record, false}, inner});
+  b = nested.bytes;
+  Set32(b, nested.directory_offset + 46 + 9 + 42,
+        static_cast<std::uint32_t>(nested.data_offsets[0]));
+  cases.push_back({"an entry inside another's data", b, ZipVerdict::kBadEntry, false});
+
+  // Deflate makes at most 1032 bytes of a byte: zeros come close, and pass.
+  const std::string zeros(8 << 20, '\0');
+  const BuiltZip packed = BuildZip({{"zeros.bin", zeros, true}});
+  cases.push_back({"zeros deflated as far as they go", packed.bytes, ZipVerdict::kArchive});
+  const std::uint64_t compressed = packed.directory_offset - packed.data_offsets[0];
+  b = packed.bytes;
+  Set32(b, packed.directory_offset + 24, static_cast<std::uint32_t>(compressed * 1032 + 1));
+  cases.push_back({"more than deflate makes of the data", b, ZipVerdict::kDamagedEntry, false});
+
+  b = zip.bytes;
+  Set32(b, zip.directory_offset + 24, 7);  // a stored entry of 8 bytes
+  cases.push_back({"a stored entry of another size", b, ZipVerdict::kDamagedEntry, false});
+
+  // Deflated data that does not shrink, declared as 1 GiB and a byte more than the package.
+  std::string noise(1200 << 10, '\0');
+  std::uint32_t x = 1;
+  for (char& c : noise) c = static_cast<char>((x = x * 1664525 + 1013904223) >> 24);
+  const BuiltZip noisy = BuildZip({{"noise.bin", noise, true}});
+  b = noisy.bytes;
+  Set32(b, noisy.directory_offset + 24, static_cast<std::uint32_t>((1u << 30) + b.size() + 1));
+  cases.push_back({"more than the package and 1 GiB", b, ZipVerdict::kTooLarge, false});
+
+  for (const Case& c : cases) {
+    ZipCheckWork alone;
+    CountingBytes bytes(c.bytes);
+    EXPECT_EQ(CheckZipArchive(bytes, nullptr, &alone), c.verdict) << c.what;
+    ZipCheckWork streamed;
+    EXPECT_EQ(CheckStreamed(c.bytes, 4096, &streamed), c.verdict) << c.what << ", streamed";
+    if (!c.inflates) {
+      EXPECT_EQ(alone.inflated_bytes + streamed.inflated_bytes, 0u) << c.what;
+    }
+  }
+}
+
+// A comment may hold thousands of end records that each reach to the end: the check still reads
+// one or two central directories and inflates no more than the entries declare, once or twice.
+TEST(ZipCheck, EndRecordsInTheCommentDoNotMultiplyTheWork) {
+  const std::vector<Entry> entries = {{"skin/model.bin", std::string(4 << 20, '\0'), true},
+                                      {"skin/readme.txt", "readme", false}};
+  const std::uint64_t declared = (4 << 20) + 6;
+  test::ZipOptions options;
+  options.end_record_copies = 0xffff / 22;
+  BuiltZip zip = BuildZip(entries, options);
+  zip.bytes[zip.data_offsets[1]] ^= 0x20;  // the last entry damaged on the way
+
+  ZipCheckWork alone;
+  CountingBytes bytes(zip.bytes);
+  EXPECT_EQ(CheckZipArchive(bytes, nullptr, &alone), ZipVerdict::kDamagedEntry);
+  EXPECT_EQ(alone.end_records, 1 + options.end_record_copies);
+  EXPECT_LE(alone.directories, 2u);
+  EXPECT_LE(alone.entry_passes, 2u);
+  EXPECT_LE(alone.inflated_bytes, 2 * (declared + entries.size()));
+
+  ZipCheckWork streamed;
+  EXPECT_EQ(CheckStreamed(zip.bytes, 1 << 16, &streamed), ZipVerdict::kDamagedEntry);
+  EXPECT_LE(streamed.directories, 2u);
+  EXPECT_LE(streamed.entry_passes, 4u);
+  EXPECT_LE(streamed.inflated_bytes, 2 * (declared + entries.size()));
 }
 
 // Entries verified as the bytes arrive spare reading them again, and change no verdict.
@@ -259,12 +365,7 @@ TEST(ZipCheck, EntriesVerifiedAsTheBytesArrive) {
   }
   for (const Bytes& archive : archives) {
     for (std::size_t piece : {1u, 7u, 4096u}) {
-      ZipStreamCheck streamed;
-      for (std::size_t at = 0; at < archive.size(); at += piece) {
-        streamed.Take(std::span(archive).subspan(at, std::min(piece, archive.size() - at)));
-      }
-      CountingBytes counted(archive);
-      EXPECT_EQ(CheckZipArchive(counted, &streamed), Check(archive)) << "piece " << piece;
+      EXPECT_EQ(CheckStreamed(archive, piece), Check(archive)) << "piece " << piece;
     }
   }
 }
@@ -278,13 +379,7 @@ TEST(ZipCheck, RegressionsGiveOneVerdict) {
     if (entry.path().extension() == ".md") continue;
     std::ifstream in(entry.path(), std::ios::binary);
     const Bytes b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    ZipStreamCheck streamed;
-    const std::size_t piece = b.empty() ? 1 : b[0] % 64 + 1;
-    for (std::size_t at = 0; at < b.size(); at += piece) {
-      streamed.Take(std::span(b).subspan(at, std::min(piece, b.size() - at)));
-    }
-    CountingBytes counted(b);
-    EXPECT_EQ(CheckZipArchive(counted, &streamed), Check(b)) << entry.path();
+    EXPECT_EQ(CheckStreamed(b, b.empty() ? 1 : b[0] % 64 + 1), Check(b)) << entry.path();
   }
 }
 
