@@ -1,5 +1,6 @@
 // Writes the zip check's seed corpus into the folder given: small archives of every form the
-// check understands (stored and deflated entries, a comment, Zip64 records).
+// check understands (stored and deflated entries, a comment, Zip64 records) and of forms it
+// refuses (a directory listing an entry twice, end records in the comment of the end record).
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -27,7 +28,8 @@ int main(int argc, char** argv) {
   for (const auto& entries : archives) {
     for (const lq::test::ZipOptions& options :
          {lq::test::ZipOptions{}, lq::test::ZipOptions{"comment", false, {}, 0},
-          lq::test::ZipOptions{"", true, {}, 0}}) {
+          lq::test::ZipOptions{"", true, {}, 0}, lq::test::ZipOptions{"", false, {0, 0}, 0},
+          lq::test::ZipOptions{"", false, {}, 40}}) {
       const lq::test::Bytes bytes = lq::test::BuildZip(entries, options).bytes;
       std::ofstream(folder / ("seed-" + std::to_string(n++) + ".zip"), std::ios::binary)
           .write(reinterpret_cast<const char*>(bytes.data()),
