@@ -32,8 +32,8 @@ class PackageSink final : public BodySink {
   PackageSink(GameFolder& folder, const CaptionSink& caption)
       : folder_(folder), caption_(caption) {}
 
-  bool Begin(int status, std::optional<std::uint64_t> length) override {
-    if (status != kHttpOk) {
+  bool Begin(const ResponseHead& head) override {
+    if (head.status != kHttpOk) {
       return false;
     }
     staged_ = StagedFile::Create(folder_);
@@ -41,7 +41,7 @@ class PackageSink final : public BodySink {
       write_failed_ = true;
       return false;
     }
-    length_ = length;
+    length_ = head.length;
     Report();
     return true;
   }

@@ -16,12 +16,16 @@ ByteSet HttpRead(const Text& url);
 // HttpRead that also tells the response status, for callers that must refuse error pages, within
 // the given limits. The body is what arrived (up to one byte past a cap); `end` tells whether that
 // is the whole of it. A body that cannot grow in memory ends kTooLarge.
+// `conditions` add their request headers (a conditional or partial GET); `head` then tells what
+// the answer was (a 304 has an empty body).
 struct HttpReadResult {
   ByteSet body;
   int status = 0;  // the HTTP status code; 0 when no response arrived
   TransferEnd end = TransferEnd::kNoResponse;
+  ResponseHead head;  // status 0 and nothing else when no response arrived
 };
 HttpReadResult HttpReadWithStatus(const Text& url,
-                                  const TransferLimits& limits = kDefaultTransferLimits);
+                                  const TransferLimits& limits = kDefaultTransferLimits,
+                                  const RequestConditions& conditions = {});
 
 }  // namespace lq

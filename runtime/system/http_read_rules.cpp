@@ -88,9 +88,11 @@ ByteSet ResponseBody::Take() {
   return ByteSet(std::move(bytes_));
 }
 
-bool BodyCollector::Begin(int /*status*/, std::optional<std::uint64_t> length) {
+bool BodyCollector::Begin(const ResponseHead& head) {
   std::optional<std::int64_t> claimed;
-  if (length) claimed = static_cast<std::int64_t>(std::min<std::uint64_t>(*length, INT64_MAX));
+  if (head.length) {
+    claimed = static_cast<std::int64_t>(std::min<std::uint64_t>(*head.length, INT64_MAX));
+  }
   body_.emplace(HttpReadChunkSize(claimed), claimed);
   return true;
 }
@@ -103,7 +105,7 @@ std::span<std::uint8_t> BodyCollector::Room(std::uint32_t size) {
 }
 
 bool BodyCollector::Take(std::span<const std::uint8_t> bytes) {
-  if (!body_) Begin(0, std::nullopt);
+  if (!body_) Begin(ResponseHead{});
   while (!bytes.empty()) {
     std::uint8_t* room = body_->WritableData(
         static_cast<std::uint32_t>(std::min<std::size_t>(bytes.size(), UINT32_MAX)));

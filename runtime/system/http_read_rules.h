@@ -79,7 +79,7 @@ class ResponseBody {
 // allows it. A body that cannot grow stops the transfer and is marked out of memory.
 class BodyCollector : public BodySink {
  public:
-  bool Begin(int status, std::optional<std::uint64_t> length) override;
+  bool Begin(const ResponseHead& head) override;
   bool Take(std::span<const std::uint8_t> bytes) override;
   std::span<std::uint8_t> Room(std::uint32_t size) override;
 

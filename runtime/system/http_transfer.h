@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 
 #include "runtime/commands/values.h"
 
@@ -31,15 +32,35 @@ inline constexpr TransferLimits kPreviewLimits{10'000, 15'000, 15'000, 16u << 20
 // A skin package: no deadline, no cap, but fewer than 1 KiB in any 30 s fails it.
 inline constexpr TransferLimits kPackageLimits{10'000, 15'000, 0, 0, 30'000, 1024};
 
+// The conditional and partial parts of one GET: each set field adds its request header.
+struct RequestConditions {
+  std::string if_none_match;                // If-None-Match, when not empty
+  std::string if_modified_since;            // If-Modified-Since, when not empty
+  std::optional<std::uint64_t> range_from;  // "Range: bytes=N-", when set
+  std::string if_range;                     // If-Range, when not empty and a range is asked for
+};
+
+// What the head of a response tells about its body.
+struct ResponseHead {
+  int status = 0;
+  std::optional<std::uint64_t> length;  // the Content-Length of this response, when it has one
+  std::string etag;                     // as sent, quotes kept; empty when there is none
+  std::string last_modified;            // as sent; empty when there is none
+  // Of a 206: the first byte of the part and the length of the whole (none for "*").
+  std::optional<std::uint64_t> range_first;
+  std::optional<std::uint64_t> range_total;
+};
+
 // How a transfer ended.
 enum class TransferEnd {
-  kComplete,    // the whole body arrived (as long as announced, when a length was announced)
-  kNoResponse,  // bad URL, no connection, or the request could not be sent
-  kBroken,      // a read failed, or the body ended shorter than its announced length
-  kTimedOut,    // a timeout or the deadline passed
-  kTooLarge,    // the body (or its announced length) passes the cap
-  kStalled,     // the stall rule failed
-  kStopped,     // the sink declined to go on
+  kComplete,     // the whole body arrived (as long as announced, when a length was announced)
+  kNoResponse,   // bad URL, no session, or the request could not be sent for another reason
+  kUnreachable,  // no connection: the name did not resolve, or the host refused or never accepted
+  kBroken,       // a read failed, or the body ended shorter than its announced length
+  kTimedOut,     // a timeout or the deadline passed
+  kTooLarge,     // the body (or its announced length) passes the cap
+  kStalled,      // the stall rule failed
+  kStopped,      // the sink declined to go on
 };
 
 // Where a streamed body goes. Called on the thread that runs the transfer: the caller's, or, for
@@ -47,9 +68,10 @@ enum class TransferEnd {
 // at a time, and never once HttpDownload has returned.
 class BodySink {
  public:
-  // The response has arrived: its status and announced length (none when the response names
-  // none). False stops the transfer before the body (TransferEnd::kStopped).
-  virtual bool Begin(int status, std::optional<std::uint64_t> length) = 0;
+  // The response's head has arrived. A response that carries no body (1xx, 204, 304, or to HEAD)
+  // ends right after it whatever its length says. False stops the transfer before the body
+  // (TransferEnd::kStopped).
+  virtual bool Begin(const ResponseHead& head) = 0;
   // The next bytes of the body. False stops the transfer (TransferEnd::kStopped).
   virtual bool Take(std::span<const std::uint8_t> bytes) = 0;
   // Optional: the sink's own storage for the next bytes, up to `size`, so that a transfer that
@@ -61,8 +83,9 @@ class BodySink {
   ~BodySink() = default;
 };
 
-// A GET over the shared session (the request HttpRead makes), streamed into `sink` within
-// `limits`. Safe to call from several threads at once.
-TransferEnd HttpDownload(const Text& url, const TransferLimits& limits, BodySink& sink);
+// A GET over the shared session (the request HttpRead makes) with the headers of `conditions`,
+// streamed into `sink` within `limits`. Safe to call from several threads at once.
+TransferEnd HttpDownload(const Text& url, const TransferLimits& limits, BodySink& sink,
+                         const RequestConditions& conditions = {});
 
 }  // namespace lq

@@ -51,9 +51,10 @@ std::unique_ptr<GameFolder> OpenTestFolder(const Text&) {
 // The body in three pieces, as a network delivers it.
 TransferEnd ServeDownload(const Text&, BodySink& sink) {
   const std::string& body = g_served->body;
-  if (!sink.Begin(g_served->status, g_served->announce_length
-                                        ? std::optional<std::uint64_t>(body.size())
-                                        : std::nullopt)) {
+  ResponseHead head;
+  head.status = g_served->status;
+  if (g_served->announce_length) head.length = body.size();
+  if (!sink.Begin(head)) {
     return TransferEnd::kStopped;
   }
   const std::size_t piece = body.size() / 3 + 1;

@@ -26,7 +26,6 @@ namespace {
 constexpr char kHttpVersion[] = "HTTP/1.1";
 constexpr DWORD kServiceHttp = 3;               // INTERNET_SERVICE_HTTP
 constexpr DWORD kQueryRawHeadersCrLf = 22;      // HTTP_QUERY_RAW_HEADERS_CRLF
-constexpr DWORD kQueryContentLength = 5;        // HTTP_QUERY_CONTENT_LENGTH
 constexpr DWORD kQueryStatusCode = 19;          // HTTP_QUERY_STATUS_CODE
 constexpr DWORD kQueryFlagNumber = 0x20000000;  // HTTP_QUERY_FLAG_NUMBER
 constexpr std::int32_t kResponseHeadersSize = 5000;
@@ -99,11 +98,11 @@ class RequestChannel : public sys::RequestChannel {
                : 0;
   }
 
-  std::optional<std::int64_t> ContentLength() override {
-    char value[64];
+  std::optional<std::string> Header(DWORD query) override {
+    char value[512];
     DWORD size = sizeof value;
-    if (!QueryInfo(request_.get(), kQueryContentLength, value, &size)) return std::nullopt;
-    return ParseContentLength(std::string_view(value, std::min<DWORD>(size, sizeof value)));
+    if (!QueryInfo(request_.get(), query, value, &size)) return std::nullopt;
+    return std::string(value, std::min<DWORD>(size, sizeof value));
   }
 
   bool ExpectsBody() const override { return method_ != HttpMethod::kHead; }

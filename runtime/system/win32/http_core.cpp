@@ -5,6 +5,7 @@
 
 #include "runtime/system/http_read_rules.h"
 #include "runtime/system/http_transfer_rules.h"
+#include "runtime/system/response_head.h"
 #include "runtime/system/win32/unique_handles.h"
 
 namespace lq::sys {
@@ -90,23 +91,21 @@ class Transfer {
     SetTimeouts(request, shared_->limits);
     const std::uint64_t sent = NowMs();
     if (!channel_->Send()) {
-      // No answer within the receive timeout is a time-out, whatever code the platform gives
-      // (Wine reports an aborted connection); any other failure is no response.
-      const std::uint32_t receive = shared_->limits.receive_timeout_ms;
-      const bool waited = receive != 0 && NowMs() - sent >= receive;
-      report.end = GetLastError() == ERROR_INTERNET_TIMEOUT || waited ? TransferEnd::kTimedOut
-                                                                      : TransferEnd::kNoResponse;
+      report.end = SendFailureEnd(GetLastError(), NowMs() - sent);
       return report;
     }
-    report.status = channel_->Status();
-    const std::optional<std::int64_t> length = channel_->ContentLength();
-    std::optional<std::uint64_t> announced;
-    if (length && *length >= 0) announced = static_cast<std::uint64_t>(*length);
-    report.end = AnnouncedLengthEnd(shared_->limits, announced);
+    report.head = MakeResponseHead({channel_->Status(), channel_->Header(HTTP_QUERY_CONTENT_LENGTH),
+                                    channel_->Header(HTTP_QUERY_ETAG),
+                                    channel_->Header(HTTP_QUERY_LAST_MODIFIED),
+                                    channel_->Header(HTTP_QUERY_CONTENT_RANGE)});
+    const bool carries_body = channel_->ExpectsBody() && StatusCarriesBody(report.head.status);
+    const std::optional<std::uint64_t> announced = report.head.length;
+    report.end =
+        carries_body ? AnnouncedLengthEnd(shared_->limits, announced) : TransferEnd::kComplete;
     if (report.end == TransferEnd::kComplete) {
-      report.end = ReadBody(request, report.status, length, announced);
+      report.end = ReadBody(request, report.head, carries_body);
       if (report.end == TransferEnd::kComplete) {
-        report.end = BodyEnd(shared_->limits, announced, received_, channel_->ExpectsBody());
+        report.end = BodyEnd(shared_->limits, announced, received_, carries_body);
       }
     }
     if (!LetGo()) channel_->Finish();
@@ -128,18 +127,21 @@ class Transfer {
     return true;
   }
 
-  bool Begin(int status, std::optional<std::uint64_t> announced) {
+  bool Begin(const ResponseHead& head) {
     Locked lock(shared_->mutex);
-    return !shared_->let_go && shared_->sink->Begin(status, announced);
+    return !shared_->let_go && shared_->sink->Begin(head);
   }
 
-  TransferEnd ReadBody(HINTERNET request, int status, std::optional<std::int64_t> length,
-                       std::optional<std::uint64_t> announced) {
-    if (!Begin(status, announced)) return TransferEnd::kStopped;
+  TransferEnd ReadBody(HINTERNET request, const ResponseHead& head, bool carries_body) {
+    if (!Begin(head)) return TransferEnd::kStopped;
+    if (!carries_body) return TransferEnd::kComplete;
     const std::uint64_t cap = shared_->limits.max_body;
     // A watched transfer reads into a buffer of its own: the sink's storage belongs to a caller
     // that may be let go while a read is under way.
     const bool in_place = !shared_->watched;
+    std::optional<std::int64_t> length;
+    if (head.length)
+      length = static_cast<std::int64_t>(std::min<std::uint64_t>(*head.length, INT64_MAX));
     ReadPacer pacer(HttpReadChunkSize(length));
     std::vector<std::uint8_t> buffer;
     std::uint64_t last = NowMs();
@@ -179,6 +181,21 @@ class Transfer {
       pacer.Done(got, now - last);
       last = now;
     }
+  }
+
+  // A request that could not be sent. No connection at all is told by the platform's codes for
+  // a name that does not resolve and for a connection refused or never accepted (the connect
+  // timeout); an answer that does not come within the receive timeout is a time-out, whatever
+  // code the platform gives (Wine reports an aborted connection); anything else is no response.
+  TransferEnd SendFailureEnd(DWORD error, std::uint64_t waited) const {
+    if (error == ERROR_INTERNET_NAME_NOT_RESOLVED || error == ERROR_INTERNET_CANNOT_CONNECT) {
+      return TransferEnd::kUnreachable;
+    }
+    const std::uint32_t receive = shared_->limits.receive_timeout_ms;
+    if (error == ERROR_INTERNET_TIMEOUT || (receive != 0 && waited >= receive)) {
+      return TransferEnd::kTimedOut;
+    }
+    return TransferEnd::kNoResponse;
   }
 
   // A read that fails after waiting as long as the receive timeout timed out, whatever code the

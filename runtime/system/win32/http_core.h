@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "runtime/system/http_transfer.h"
 
@@ -31,10 +32,10 @@ class RequestChannel {
   virtual bool Send() = 0;
   // InternetReadFile and HttpQueryInfo of the request, as the layer reaches them.
   virtual bool Read(void* buffer, DWORD size, DWORD* got) = 0;
-  // The response's status (0 when it cannot be read) and its Content-Length, as parsed by
-  // ParseContentLength (nothing when there is none or it is no number).
+  // The response's status (0 when it cannot be read), and the value of one response header
+  // (an HTTP_QUERY_ code) as sent; nothing when the response lacks it.
   virtual int Status() = 0;
-  virtual std::optional<std::int64_t> ContentLength() = 0;
+  virtual std::optional<std::string> Header(DWORD query) = 0;
   // Whether the response carries a body, whatever its length says (not for HEAD).
   virtual bool ExpectsBody() const { return true; }
   // Runs after the body while the request is still open (when the transfer was not cut off).
@@ -44,7 +45,7 @@ class RequestChannel {
 // What the core tells of a transfer besides its end.
 struct TransferReport {
   TransferEnd end = TransferEnd::kNoResponse;
-  int status = 0;  // 0 when no response arrived
+  ResponseHead head;  // status 0 when no response arrived
   // The transfer ran to its end on its thread: the channel's Finish has run (if the request was
   // sent) and the caller may read what the channel kept. False when the caller was let go at a
   // deadline or a stall while the transfer's thread was still inside WinInet.

@@ -9,6 +9,7 @@
 
 #include "runtime/errors/win32/wide_text.h"
 #include "runtime/system/http_read_rules.h"
+#include "runtime/system/response_head.h"
 #include "runtime/system/win32/http_core.h"
 #include "runtime/system/win32/unique_handles.h"
 
@@ -18,7 +19,6 @@ namespace {
 
 constexpr wchar_t kAgent[] = L"Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)";
 constexpr wchar_t kAcceptType[] = L"Accept: */* \r\n";
-constexpr wchar_t kExtraHeaders[] = L"Accept: */*\r\n\r\n";
 
 // The program's one internet session, opened by the first request. Two threads making the first
 // request together open it once; a failed open is tried again by the next request.
@@ -61,7 +61,9 @@ bool CrackUrl(const std::wstring& url, CrackedUrl& out) {
 // HttpRead's request: a GET in HTTP/1.0 over the shared session, with WinInet's wide functions.
 class ReadChannel : public sys::RequestChannel {
  public:
-  explicit ReadChannel(CrackedUrl parts) : parts_(std::move(parts)) {}
+  ReadChannel(CrackedUrl parts, const RequestConditions& conditions)
+      : parts_(std::move(parts)),
+        headers_(L"Accept: */*\r\n" + GbkToWide(ConditionHeaderLines(conditions)) + L"\r\n") {}
 
   HINTERNET Open() override {
     HINTERNET session = SharedSession();
@@ -80,8 +82,8 @@ class ReadChannel : public sys::RequestChannel {
   }
 
   bool Send() override {
-    return HttpSendRequestW(request_.get(), kExtraHeaders,
-                            static_cast<DWORD>(wcslen(kExtraHeaders)), nullptr, 0) != FALSE;
+    return HttpSendRequestW(request_.get(), headers_.c_str(), static_cast<DWORD>(headers_.size()),
+                            nullptr, 0) != FALSE;
   }
 
   bool Read(void* buffer, DWORD size, DWORD* got) override {
@@ -98,47 +100,52 @@ class ReadChannel : public sys::RequestChannel {
     return static_cast<int>(status);
   }
 
-  std::optional<std::int64_t> ContentLength() override {
-    wchar_t value[64];
+  std::optional<std::string> Header(DWORD query) override {
+    wchar_t value[512];
     DWORD size = sizeof(value);
-    if (!HttpQueryInfoW(request_.get(), HTTP_QUERY_CONTENT_LENGTH, value, &size, nullptr)) {
-      return std::nullopt;
-    }
-    return ParseContentLength(WideToGbk(std::wstring_view(value, size / sizeof(wchar_t))));
+    if (!HttpQueryInfoW(request_.get(), query, value, &size, nullptr)) return std::nullopt;
+    return WideToGbk(std::wstring_view(value, size / sizeof(wchar_t)));
   }
 
  private:
   CrackedUrl parts_;
+  // "Accept: */*", the conditions' lines, and the blank line.
+  std::wstring headers_;
   // The request closes before its connection.
   sys::UniqueInternet connection_;
   sys::UniqueInternet request_;
 };
 
-sys::TransferReport Fetch(const Text& url, const TransferLimits& limits, BodySink& sink) {
+sys::TransferReport Fetch(const Text& url, const TransferLimits& limits, BodySink& sink,
+                          const RequestConditions& conditions) {
   const std::string_view cut = CutAtFragment(url.view());
   if (cut.empty()) return {};
   CrackedUrl parts;
   if (!CrackUrl(GbkToWide(cut), parts)) return {};
-  return sys::RunTransfer(std::make_shared<ReadChannel>(std::move(parts)), limits, sink);
+  return sys::RunTransfer(std::make_shared<ReadChannel>(std::move(parts), conditions), limits,
+                          sink);
 }
 
 }  // namespace
 
 ByteSet HttpRead(const Text& url) { return HttpReadWithStatus(url).body; }
 
-HttpReadResult HttpReadWithStatus(const Text& url, const TransferLimits& limits) {
+HttpReadResult HttpReadWithStatus(const Text& url, const TransferLimits& limits,
+                                  const RequestConditions& conditions) {
   BodyCollector collector;
-  const sys::TransferReport report = Fetch(url, limits, collector);
+  const sys::TransferReport report = Fetch(url, limits, collector, conditions);
   HttpReadResult result;
   // A transfer let go at its deadline no longer touches the collector: what it holds is ours.
   result.body = collector.Body();
-  result.status = report.status;
+  result.status = report.head.status;
+  result.head = report.head;
   result.end = collector.out_of_memory() ? TransferEnd::kTooLarge : report.end;
   return result;
 }
 
-TransferEnd HttpDownload(const Text& url, const TransferLimits& limits, BodySink& sink) {
-  return Fetch(url, limits, sink).end;
+TransferEnd HttpDownload(const Text& url, const TransferLimits& limits, BodySink& sink,
+                         const RequestConditions& conditions) {
+  return Fetch(url, limits, sink, conditions).end;
 }
 
 }  // namespace lq

@@ -51,6 +51,12 @@ void ExpectPattern(const ByteSet& body, std::size_t size) {
   EXPECT_EQ(test::PatternMismatch(body.data(), body.size()), size);
 }
 
+// Short limits, so that no case waits long: a test's own time-out catches a bound that fails.
+constexpr TransferLimits Limits(std::uint32_t receive, std::uint32_t deadline, std::uint64_t cap,
+                                std::uint32_t stall_window = 0, std::uint32_t stall_min = 0) {
+  return {2'000, receive, deadline, cap, stall_window, stall_min};
+}
+
 TEST_F(HttpReadTest, ErrorPagesComeBackAsBodies) {
   const ByteSet page = HttpRead(Url("/fault/status/404"));
   EXPECT_NE(page.view().find("<h1>404 Not Found</h1>"), std::string_view::npos) << page.view();
@@ -144,13 +150,58 @@ int FreePort() {
   return ntohs(a.sin_port);
 }
 
-TEST_F(HttpReadTest, RefusedConnectionGivesTheEmptyByteSet) {
+TEST_F(HttpReadTest, UnreachableHostsAreToldFromSilentOnes) {
+  // Refused, and a name that does not resolve: no connection at all, told at once. A host that
+  // accepts and never answers is reachable: its end is the receive timeout's.
   const int port = FreePort();
   ASSERT_GT(port, 0);
-  const HttpReadResult r =
-      HttpReadWithStatus(Text("http://127.0.0.1:" + std::to_string(port) + "/x"));
-  EXPECT_TRUE(r.body.empty());
-  EXPECT_EQ(r.status, 0);
+  for (const std::string& url : {"http://127.0.0.1:" + std::to_string(port) + "/x",
+                                 std::string("http://no-such-host.invalid/x")}) {
+    SCOPED_TRACE(url);
+    const HttpReadResult r = HttpReadWithStatus(Text(url));
+    EXPECT_TRUE(r.body.empty());
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.end, TransferEnd::kUnreachable);
+  }
+  EXPECT_EQ(HttpReadWithStatus(Url("/fault/silent"), Limits(800, 0, 0)).end,
+            TransferEnd::kTimedOut);
+}
+
+TEST_F(HttpReadTest, ConditionalAndPartialGets) {
+  const Text url = Url("/lolbf/imgs/Shyvana%20_04.jpg");
+  const HttpReadResult whole = HttpReadWithStatus(url);
+  ASSERT_EQ(whole.head.status, 200);
+  ASSERT_GT(whole.body.size(), 10u);
+  ASSERT_FALSE(whole.head.etag.empty());
+  ASSERT_FALSE(whole.head.last_modified.empty());
+  EXPECT_EQ(whole.head.length, whole.body.size());
+  const std::string_view bytes = whole.body.view();
+
+  RequestConditions unchanged;
+  unchanged.if_none_match = whole.head.etag;
+  const HttpReadResult same = HttpReadWithStatus(url, kPreviewLimits, unchanged);
+  EXPECT_EQ(same.head.status, 304);
+  EXPECT_EQ(same.end, TransferEnd::kComplete);
+  EXPECT_TRUE(same.body.empty());
+  RequestConditions since;
+  since.if_modified_since = whole.head.last_modified;
+  EXPECT_EQ(HttpReadWithStatus(url, kPreviewLimits, since).head.status, 304);
+
+  RequestConditions rest;
+  rest.range_from = 10;
+  rest.if_range = whole.head.etag;
+  const HttpReadResult part = HttpReadWithStatus(url, kPreviewLimits, rest);
+  EXPECT_EQ(part.head.status, 206);
+  EXPECT_EQ(part.end, TransferEnd::kComplete);
+  EXPECT_EQ(part.head.range_first, 10u);
+  EXPECT_EQ(part.head.range_total, bytes.size());
+  EXPECT_EQ(part.head.length, bytes.size() - 10);
+  EXPECT_EQ(part.body.view(), bytes.substr(10));
+  // An If-Range that no longer holds brings the whole body.
+  rest.if_range = "\"stale\"";
+  const HttpReadResult again = HttpReadWithStatus(url, kPreviewLimits, rest);
+  EXPECT_EQ(again.head.status, 200);
+  EXPECT_EQ(again.body.view(), bytes);
 }
 
 TEST_F(HttpReadTest, DroppedConnectionGivesThePartRead) {
@@ -177,12 +228,6 @@ TEST_F(HttpReadTest, ThreadsMakingTheFirstCallTogetherShareOneSession) {
   }
   for (auto& t : threads) t.join();
   for (int i = 0; i < kThreads; ++i) ExpectPattern(bodies[i], 1000 + i);
-}
-
-// Short limits, so that no case waits long: a test's own time-out catches a bound that fails.
-constexpr TransferLimits Limits(std::uint32_t receive, std::uint32_t deadline, std::uint64_t cap,
-                                std::uint32_t stall_window = 0, std::uint32_t stall_min = 0) {
-  return {2'000, receive, deadline, cap, stall_window, stall_min};
 }
 
 TEST_F(HttpReadTest, EveryBoundEndsTheTransferAsItSays) {
@@ -287,9 +332,9 @@ TEST_F(HttpReadTest, DeadlineAndStallRuleHoldWhileTheConnectionIsNotAccepted) {
 class RecordingSink : public BodySink {
  public:
   explicit RecordingSink(std::size_t stop_after = SIZE_MAX) : stop_after_(stop_after) {}
-  bool Begin(int status, std::optional<std::uint64_t> length) override {
-    status_ = status;
-    length_ = length;
+  bool Begin(const ResponseHead& head) override {
+    status_ = head.status;
+    length_ = head.length;
     return true;
   }
   bool Take(std::span<const std::uint8_t> bytes) override {

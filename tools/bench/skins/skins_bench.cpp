@@ -66,8 +66,8 @@ unsigned long long FileSize(const std::wstring& path) {
 // Counts the bytes and drops them.
 class CountingSink final : public lq::BodySink {
  public:
-  bool Begin(int status, std::optional<std::uint64_t>) override {
-    status_ = status;
+  bool Begin(const lq::ResponseHead& head) override {
+    status_ = head.status;
     return true;
   }
   bool Take(std::span<const std::uint8_t> bytes) override {
