@@ -6,7 +6,7 @@
 
 namespace lq {
 
-void OpenChampion(int index) {
+void OpenChampion(std::int32_t index) {
   const ChampionEntry& entry = Catalogue()[static_cast<std::size_t>(index)];
   FillSkinSlots(entry);
   // Once per click for every button: a second opening would find the slots emptied by the first

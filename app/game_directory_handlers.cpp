@@ -18,7 +18,7 @@ Text DirectoryField() { return ReadTextProperty(kMainWindowId, kDirectoryEdit, k
 // Shows `path` in the field and derives from what the field holds. On success the field shows the
 // directory and GameDirectory takes it; on failure the field is emptied and GameDirectory keeps
 // its value.
-bool TakePath(const Text& path) {
+bool TakePath(const InstallationEnvironment& env, const Text& path) {
   SetDirectoryField(path);
   const std::optional<Text> directory = DeriveGameDirectory(DirectoryField());
   if (!directory) {
@@ -27,19 +27,19 @@ bool TakePath(const Text& path) {
   }
   SetDirectoryField(*directory);
   PublishGameDirectory(DirectoryField());
-  ResolveGameFolderLeftovers(DirectoryField());
+  ResolveGameFolderLeftovers(env.open_folder, DirectoryField());
   return true;
 }
 
 }  // namespace
 
-void DiscoverGameDirectory() {
+void DiscoverGameDirectory(const InstallationEnvironment& env) {
   SetDirectoryField(Text());
   bool anyClient = false;
   for (const ProcessRecord& process : Shell().Processes()) {
     if (process.exe_file != Text(kGameClientProcessName)) continue;
     anyClient = true;
-    if (!TakePath(Shell().ModuleExecutablePath(process.process_id))) {
+    if (!TakePath(env, Shell().ModuleExecutablePath(process.process_id))) {
       Shell().ShowMessage(kDiscoveryFailedMessage, 0, Text());
     }
   }
@@ -47,14 +47,14 @@ void DiscoverGameDirectory() {
   if (!anyClient) Shell().ShowMessage(kDiscoveryFailedMessage, 0, Text());
 }
 
-void PickGameDirectory() {
+void PickGameDirectory(const InstallationEnvironment& env) {
   WriteTextProperty(kMainWindowId, kFileDialog, kDialogInitialDir,
                     Shell().SpecialFolderPath(kDesktopFolder));
   WriteTextProperty(kMainWindowId, kFileDialog, kDialogFilter, kProgramFileFilter);
   Shell().OpenCommonDialog(kMainWindowId, kFileDialog);
   // After a cancel the property still holds the earlier choice (empty the first time).
   const Text chosen = ReadTextProperty(kMainWindowId, kFileDialog, kDialogFileName);
-  if (!TakePath(chosen)) Shell().ShowMessage(kPickFailedMessage, 0, Text());
+  if (!TakePath(env, chosen)) Shell().ShowMessage(kPickFailedMessage, 0, Text());
 }
 
 }  // namespace lq

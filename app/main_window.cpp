@@ -2,6 +2,7 @@
 #include "app/main_window.h"
 
 #include <array>
+#include <vector>
 
 #include "app/champion_buttons.h"
 #include "app/shell_handlers.h"
@@ -59,40 +60,41 @@ constexpr std::array<std::string_view, 16> kRoleLabelNames = {
     "标签10", "标签11", "标签12", "标签13", "标签14", "标签15", "标签16", "标签17",
 };
 
-// Records that bind handlers are built at first use rather than at compile time: a sanitized build
-// cannot fold a handler's address in a constant expression.
-const ControlTemplate kSettingsPage[] = {
-    u::Tab(kPageTab, "选择夹1").At(0, 0, 552, 248).Pages(kMainPageCaptions),
-    u::Label(kDirectoryLabel, "标签1").At(25, 34, 48, 24).OnPage(kPageTab, 0).Caption("lo目录："),
-    u::EditBox(kDirectoryEdit, "编辑框1")
-        .At(80, 37, 280, 20)
-        .OnPage(kPageTab, 0)
-        .ReadOnly()
-        .Align(1)
-        .Border(1)
-        .TextColour(0xff00ff)
-        .BackColour(0xdbdbdb),
-    u::Button(kAutoDiscoverButton, "按钮1")
-        .At(80, 65, 64, 24)
-        .OnPage(kPageTab, 0)
-        .Caption("自动获取")
-        .On(kEventClicked, &DiscoverGameDirectory),
-    u::Button(kPickButton, "按钮2")
-        .At(162, 65, 64, 24)
-        .OnPage(kPageTab, 0)
-        .Caption("手动获取")
-        .On(kEventClicked, &PickGameDirectory),
-    u::CommonDlg(kFileDialog, "通用对话框1").At(368, 32, 26, 26).OnPage(kPageTab, 0),
-    u::GroupBox(kFunctionGroup, "分组框1")
-        .At(3, 96, 545, 84)
-        .OnPage(kPageTab, 0)
-        .Caption("选择功能区"),
-    u::Button(kRepairButton, "按钮163")
-        .At(21, 19, 56, 24)
-        .In(kFunctionGroup)
-        .Caption("修复")
-        .On(kEventClicked, &RepairArchiveList),
-};
+// The settings page, its buttons bound to the window's handlers.
+std::array<ControlTemplate, 8> SettingsPage(MainWindow& window) {
+  return {
+      u::Tab(kPageTab, "选择夹1").At(0, 0, 552, 248).Pages(kMainPageCaptions),
+      u::Label(kDirectoryLabel, "标签1").At(25, 34, 48, 24).OnPage(kPageTab, 0).Caption("lo目录："),
+      u::EditBox(kDirectoryEdit, "编辑框1")
+          .At(80, 37, 280, 20)
+          .OnPage(kPageTab, 0)
+          .ReadOnly()
+          .Align(1)
+          .Border(1)
+          .TextColour(0xff00ff)
+          .BackColour(0xdbdbdb),
+      u::Button(kAutoDiscoverButton, "按钮1")
+          .At(80, 65, 64, 24)
+          .OnPage(kPageTab, 0)
+          .Caption("自动获取")
+          .On(kEventClicked, Handler::Bind<&MainWindow::Discover>(window, 0)),
+      u::Button(kPickButton, "按钮2")
+          .At(162, 65, 64, 24)
+          .OnPage(kPageTab, 0)
+          .Caption("手动获取")
+          .On(kEventClicked, Handler::Bind<&MainWindow::Pick>(window, 0)),
+      u::CommonDlg(kFileDialog, "通用对话框1").At(368, 32, 26, 26).OnPage(kPageTab, 0),
+      u::GroupBox(kFunctionGroup, "分组框1")
+          .At(3, 96, 545, 84)
+          .OnPage(kPageTab, 0)
+          .Caption("选择功能区"),
+      u::Button(kRepairButton, "按钮163")
+          .At(21, 19, 56, 24)
+          .In(kFunctionGroup)
+          .Caption("修复")
+          .On(kEventClicked, Handler::Bind<&MainWindow::Repair>(window, 0)),
+  };
+}
 
 constexpr int kControlsPerRolePage = 3 + kGridButtonsPerPage;  // group box, two labels, grid
 
@@ -128,8 +130,7 @@ std::array<ControlTemplate, 8 * kControlsPerRolePage> BuildRolePages() {
               .OnPage(kPageTab, page);
       if (const ChampionEntry* champion = FindChampionButton(page, cell)) {
         button = button.Caption(champion->caption.view())
-                     .On(kEventClicked,
-                         kChampionButtonHandlers[static_cast<std::size_t>(champion->index)]);
+                     .On(kEventClicked, ChampionButtonHandler(champion->index));
       }
       all[at++] = button;
     }
@@ -137,14 +138,10 @@ std::array<ControlTemplate, 8 * kControlsPerRolePage> BuildRolePages() {
   return all;
 }
 
-using MainControls =
-    std::array<ControlTemplate, std::size(kSettingsPage) + 8 * kControlsPerRolePage>;
-
-MainControls BuildControls() {
-  MainControls all{};
-  std::size_t at = 0;
-  for (const ControlTemplate& c : kSettingsPage) all[at++] = c;
-  for (const ControlTemplate& c : BuildRolePages()) all[at++] = c;
+std::vector<ControlTemplate> BuildControls(MainWindow& window) {
+  std::vector<ControlTemplate> all;
+  for (const ControlTemplate& c : SettingsPage(window)) all.push_back(c);
+  for (const ControlTemplate& c : BuildRolePages()) all.push_back(c);
   return all;
 }
 
@@ -154,30 +151,29 @@ const MenuItemTemplate kMenu[] = {
     u::MenuItem(kExitMenuItem, "退出", "退出").On(&ExitMenuClicked),
 };
 
-WindowTemplate BuildMainWindow() {
-  static const MainControls controls = BuildControls();
-  return u::Window(kMainWindowId, kMainWindowUnit, "启动窗口")
-      .At(50, 50, 556, 226)
-      .Border(2)
-      .ControlBox(true)
-      .MinButton(true)
-      .MaxButton(false)
-      .Position(1)
-      .Movable(true)
-      .Topmost(false)
-      .Controls(controls)
-      .Menu(kMenu)
-      .On(kEventCreated, &MainWindowCreated)
-      .On(kEventMayClose, &MainWindowMayClose)
-      .On(kEventTray, &MainWindowTray)
-      .On(kEventMoved, &MainWindowMoved);
-}
-
 }  // namespace
 
-const WindowTemplate& MainWindowTemplate() {
-  static const WindowTemplate window = BuildMainWindow();
-  return window;
-}
+MainWindow::MainWindow(const InstallationEnvironment& env)
+    : env_(env),
+      controls_(BuildControls(*this)),
+      template_(u::Window(kMainWindowId, kMainWindowUnit, "启动窗口")
+                    .At(50, 50, 556, 226)
+                    .Border(2)
+                    .ControlBox(true)
+                    .MinButton(true)
+                    .MaxButton(false)
+                    .Position(1)
+                    .Movable(true)
+                    .Topmost(false)
+                    .Controls(controls_)
+                    .Menu(kMenu)
+                    .On(kEventCreated, &MainWindowCreated)
+                    .On(kEventMayClose, &MainWindowMayClose)
+                    .On(kEventTray, &MainWindowTray)
+                    .On(kEventMoved, &MainWindowMoved)) {}
+
+void MainWindow::Discover(std::int32_t /*unused*/) { DiscoverGameDirectory(env_); }
+void MainWindow::Pick(std::int32_t /*unused*/) { PickGameDirectory(env_); }
+void MainWindow::Repair(std::int32_t /*unused*/) { RepairArchiveList(env_); }
 
 }  // namespace lq

@@ -14,8 +14,10 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "runtime/forms/window_template.h"
+#include "skins/installation_environment.h"
 
 namespace lq {
 
@@ -65,7 +67,24 @@ inline constexpr std::string_view kNoteText =
     "下谢谢！！\r\n\r\n";
 inline constexpr std::string_view kAuthorText = "作者：2851376419";
 
-// The main window's template (constant data, valid for the whole program).
-const WindowTemplate& MainWindowTemplate();
+// The main window's template, the settings page's buttons bound to one environment. The object
+// must outlive every window loaded from its template.
+class MainWindow {
+ public:
+  explicit MainWindow(const InstallationEnvironment& env);
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
+  const WindowTemplate& Template() const { return template_; }
+
+  void Discover(std::int32_t unused);  // 按钮1 "自动获取"
+  void Pick(std::int32_t unused);      // 按钮2 "手动获取"
+  void Repair(std::int32_t unused);    // 按钮163 "修复"
+
+ private:
+  const InstallationEnvironment& env_;
+  std::vector<ControlTemplate> controls_;
+  WindowTemplate template_;
+};
 
 }  // namespace lq

@@ -12,7 +12,7 @@ inline constexpr const char* kNoDirectoryMessage = "请先获取游戏目录。"
 inline constexpr const char* kRepairedMessage = "修复成功";
 inline constexpr const char* kRepairFailedMessage = "修复失败，请检查游戏目录。";
 
-void RepairArchiveList() {
+void RepairArchiveList(const InstallationEnvironment& env) {
   // The field, not GameDirectory: a failed search empties the field and keeps the old directory.
   const Text directory = ReadTextProperty(kMainWindowId, kDirectoryEdit, kEditContent);
   if (directory.empty()) {
@@ -20,7 +20,7 @@ void RepairArchiveList() {
     return;
   }
   // ClientZips.txt of that directory, replaced whole or not at all, in turn with installations.
-  const bool written = WriteStockArchiveList(directory);
+  const bool written = WriteStockArchiveList(env, directory);
   Shell().ShowMessage(written ? kRepairedMessage : kRepairFailedMessage, 0, Text());
 }
 

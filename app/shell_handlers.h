@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "skins/installation_environment.h"
+
 namespace lq {
 
 // Window events.
@@ -15,9 +17,9 @@ void MainWindowTray(std::int32_t action);  // event 9
 void ShowMenuClicked();
 void ExitMenuClicked();
 
-// Settings page.
-void DiscoverGameDirectory();  // 按钮1 "自动获取"
-void PickGameDirectory();      // 按钮2 "手动获取"
-void RepairArchiveList();      // 按钮163 "修复"
+// Settings page: they open the Game folder through the environment that installations use.
+void DiscoverGameDirectory(const InstallationEnvironment& env);  // 按钮1 "自动获取"
+void PickGameDirectory(const InstallationEnvironment& env);      // 按钮2 "手动获取"
+void RepairArchiveList(const InstallationEnvironment& env);      // 按钮163 "修复"
 
 }  // namespace lq

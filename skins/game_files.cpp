@@ -302,12 +302,12 @@ std::unique_lock<std::timed_mutex> LockGameFileSteps() {
   return std::unique_lock<std::timed_mutex>(FileStepsMutex());
 }
 
-void ResolveGameFolderLeftovers(const Text& directory) {
+void ResolveGameFolderLeftovers(const GameFolderOpener& open_folder, const Text& directory) {
   std::unique_lock lock(FileStepsMutex(), std::try_to_lock);
-  if (!lock || directory.empty()) {
+  if (!lock || directory.empty() || !open_folder) {
     return;
   }
-  if (std::unique_ptr<GameFolder> folder = OpenGameFolder(directory)) {
+  if (std::unique_ptr<GameFolder> folder = open_folder(directory)) {
     ResolveLeftovers(*folder);
   }
 }

@@ -119,7 +119,7 @@ std::unique_lock<std::timed_mutex> LockGameFileSteps();
 
 // At start-up, once the game directory is known: resolves the folder's leftovers, unless a file
 // step is running right now (it resolves them itself).
-void ResolveGameFolderLeftovers(const Text& directory);
+void ResolveGameFolderLeftovers(const GameFolderOpener& open_folder, const Text& directory);
 
 // For the end of the program: waits at most `limit_ms` for a file step in progress to end, and
 // then lets no other begin, so that the process never ends in the middle of one. False when the

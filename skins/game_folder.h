@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -59,16 +60,8 @@ class GameFolder {
   virtual bool OwnerRunning(std::uint32_t process_id, std::string_view name) = 0;
 };
 
-// Opens the Game folder `directory` (GBK, with a trailing backslash or not); nothing when no
-// folder can be opened on this platform.
-std::unique_ptr<GameFolder> OpenGameFolder(const Text& directory);
-
-// Where OpenGameFolder opens folders: the Windows build opens the real folder by default; tests
-// install their own. nullptr restores the default. Returns the previous opener.
-using GameFolderOpener = std::unique_ptr<GameFolder> (*)(const Text& directory);
-GameFolderOpener SetGameFolderOpener(GameFolderOpener opener);
-
-// The default opener: the real folder on Windows; nothing elsewhere.
-std::unique_ptr<GameFolder> OpenSystemGameFolder(const Text& directory);
+// How a Game folder is opened: the folder `directory` (GBK, with a trailing backslash or not), or
+// nothing when it cannot be opened.
+using GameFolderOpener = std::function<std::unique_ptr<GameFolder>(const Text& directory)>;
 
 }  // namespace lq

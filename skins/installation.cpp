@@ -1,7 +1,6 @@
 #include "skins/installation.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -15,15 +14,6 @@ namespace {
 
 constexpr int kHttpOk = 200;
 constexpr std::string_view kPackageExtension = ".zip";
-
-std::atomic<PackageDownloader> g_downloader{nullptr};
-
-TransferEnd Download(const Text& url, BodySink& sink) {
-  if (PackageDownloader downloader = g_downloader.load()) {
-    return downloader(url, sink);
-  }
-  return DownloadPackageFromHost(url, sink);
-}
 
 // Takes the body of a status-200 response into a staged file as it arrives, and tells the
 // progress.
@@ -86,17 +76,15 @@ InstallationResult PutInPlace(GameFolder& folder, StagedFile& package,
   const std::string package_name = std::string(inputs.name.view()) + std::string(kPackageExtension);
   const ByteSet list = ArchiveListContentWithPackage(inputs.name);
 
-  SetAside previous(folder);
-  if (!previous.Take(package_name)) {
+  // One change, made by the move of the list: until then it can be undone, here or, should the
+  // process end in the middle, by the next resolving of leftovers.
+  Replacement change(folder);
+  if (!change.StageCommit(kArchiveListFileName, list.bytes())) {
     return InstallationResult::kWriteFailed;
   }
-  if (!package.MoveOver(package_name)) {
-    return previous.Abandon() ? InstallationResult::kWriteFailed : InstallationResult::kNotRestored;
+  if (!change.Replace(package_name, package) || !change.Commit()) {
+    return change.Undo() ? InstallationResult::kWriteFailed : InstallationResult::kNotRestored;
   }
-  if (!ReplaceFileContent(folder, kArchiveListFileName, list.bytes())) {
-    return previous.Restore() ? InstallationResult::kWriteFailed : InstallationResult::kNotRestored;
-  }
-  previous.Discard();
   return InstallationResult::kInstalled;
 }
 
@@ -133,11 +121,8 @@ std::string DownloadCaption(std::uint64_t received, std::optional<std::uint64_t>
   return std::string(kDownloadingCaption) + figure;
 }
 
-PackageDownloader SetPackageDownloader(PackageDownloader downloader) {
-  return g_downloader.exchange(downloader);
-}
-
-InstallationResult InstallSkinPackage(const InstallationInputs& inputs,
+InstallationResult InstallSkinPackage(const InstallationEnvironment& env,
+                                      const InstallationInputs& inputs,
                                       const CaptionSink& caption) {
   if (inputs.game_directory.empty()) {
     return InstallationResult::kNoGameDirectory;
@@ -146,7 +131,8 @@ InstallationResult InstallSkinPackage(const InstallationInputs& inputs,
   if (inputs.name.empty() || !IsPlainFileName(file_name) || inputs.package_url.empty()) {
     return InstallationResult::kNoPackage;
   }
-  const std::unique_ptr<GameFolder> folder = OpenGameFolder(inputs.game_directory);
+  const std::unique_ptr<GameFolder> folder =
+      env.open_folder ? env.open_folder(inputs.game_directory) : nullptr;
   if (!folder) {
     return InstallationResult::kWriteFailed;
   }
@@ -156,7 +142,8 @@ InstallationResult InstallSkinPackage(const InstallationInputs& inputs,
   }
 
   PackageSink sink(*folder, caption);
-  const TransferEnd end = Download(inputs.package_url, sink);
+  const TransferEnd end =
+      env.download ? env.download(inputs.package_url, sink) : TransferEnd::kNoResponse;
   if (sink.write_failed()) {
     return InstallationResult::kWriteFailed;
   }
@@ -175,8 +162,8 @@ InstallationResult InstallSkinPackage(const InstallationInputs& inputs,
   return PutInPlace(*folder, *staged, inputs);
 }
 
-bool WriteStockArchiveList(const Text& directory) {
-  const std::unique_ptr<GameFolder> folder = OpenGameFolder(directory);
+bool WriteStockArchiveList(const InstallationEnvironment& env, const Text& directory) {
+  const std::unique_ptr<GameFolder> folder = env.open_folder ? env.open_folder(directory) : nullptr;
   if (!folder) {
     return false;
   }
@@ -186,14 +173,15 @@ bool WriteStockArchiveList(const Text& directory) {
   return ReplaceFileContent(*folder, kArchiveListFileName, list.bytes());
 }
 
-InstallationResult RunInstallation(const InstallationInputs& inputs, InstallationView& view) {
+InstallationResult RunInstallation(const InstallationEnvironment& env,
+                                   const InstallationInputs& inputs, InstallationView& view) {
   if (inputs.game_directory.empty()) {
     view.ShowMessage(kNoGameDirectoryMessage);
     return InstallationResult::kNoGameDirectory;
   }
   view.SetCaption(kDownloadingCaption);
-  const InstallationResult result =
-      InstallSkinPackage(inputs, [&view](std::string_view caption) { view.SetCaption(caption); });
+  const InstallationResult result = InstallSkinPackage(
+      env, inputs, [&view](std::string_view caption) { view.SetCaption(caption); });
   view.ShowMessage(InstallationMessage(result));
   view.SetCaption(kIdleCaption);
   if (result == InstallationResult::kInstalled) {

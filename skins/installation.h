@@ -27,6 +27,7 @@
 
 #include "runtime/commands/values.h"
 #include "runtime/system/http_transfer.h"
+#include "skins/installation_environment.h"
 
 namespace lq {
 
@@ -69,24 +70,16 @@ using CaptionSink = std::function<void(std::string_view gbk_caption)>;
 std::string DownloadCaption(std::uint64_t received, std::optional<std::uint64_t> length);
 
 // The file steps, without any window: download into a staged file, check, store the package,
-// rewrite the list. Safe to run on several threads at once.
-InstallationResult InstallSkinPackage(const InstallationInputs& inputs,
+// rewrite the list, through the environment's folder and downloader. Safe to run on several
+// threads at once.
+InstallationResult InstallSkinPackage(const InstallationEnvironment& env,
+                                      const InstallationInputs& inputs,
                                       const CaptionSink& caption = {});
 
-// The repair's file step: the stock list written into ClientZips.txt of `directory` through the
-// same staged replace and the same turns as installations. False, with the list as it was, when
-// it cannot be written.
-bool WriteStockArchiveList(const Text& directory);
-
-// Where packages come from: a GET of the URL streamed into the sink. The Windows build downloads
-// with the package bounds by default; tests install their own. nullptr restores the default.
-// Returns the previous one.
-using PackageDownloader = TransferEnd (*)(const Text& url, BodySink& sink);
-PackageDownloader SetPackageDownloader(PackageDownloader downloader);
-
-// The default downloader: the package bounds over the shared session on Windows; elsewhere no
-// response.
-TransferEnd DownloadPackageFromHost(const Text& url, BodySink& sink);
+// The repair's file step: the stock list written into ClientZips.txt of `directory` (opened
+// through the environment's folder, as installations open it) through the same staged replace
+// and the same turns as installations. False, with the list as it was, when it cannot be written.
+bool WriteStockArchiveList(const InstallationEnvironment& env, const Text& directory);
 
 // What the user sees of one installation. The skin window may be gone by the time any of these
 // is called; the implementation then does nothing for the caption and the close.
@@ -101,6 +94,7 @@ class InstallationView {
 
 // A whole installation: its captions, the message, "载入" again, and on success the close of the
 // skin window. A refused installation only shows its message.
-InstallationResult RunInstallation(const InstallationInputs& inputs, InstallationView& view);
+InstallationResult RunInstallation(const InstallationEnvironment& env,
+                                   const InstallationInputs& inputs, InstallationView& view);
 
 }  // namespace lq

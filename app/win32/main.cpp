@@ -8,7 +8,7 @@
 #include "app/win32/platform_shell.h"
 #include "runtime/errors/program_end.h"
 #include "runtime/forms/win32/forms_runtime.h"
-#include "skins/skin_window_actions.h"
+#include "skins/installation_environment.h"
 
 namespace lq {
 namespace {
@@ -18,8 +18,6 @@ namespace {
 int StartProgram() {
   ResetProgramValues();
   RegisterCleanup(&ReleaseProgramValues);
-  // Installations take the directory that 自动获取 and 手动获取 publish.
-  SetGameDirectoryReader(&GameDirectory);
   LoadStartupWindow(kMainWindowId);
   RunMessageLoop();
   return 0;
@@ -31,5 +29,11 @@ int StartProgram() {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   static lq::PlatformShell shell;
   lq::SetShellSystem(&shell);
-  return lq::RunFormsProgram(lq::ProgramWindows(), &lq::StartProgram);
+  // What every load works with, built once; installations take the directory that 自动获取 and
+  // 手动获取 publish. Both live until the process ends: a worker may still use them then.
+  static lq::InstallationEnvironment& env =
+      *new lq::InstallationEnvironment(lq::SystemInstallationEnvironment());
+  env.game_directory = &lq::GameDirectory;
+  static lq::ProgramWindows& windows = *new lq::ProgramWindows(env);
+  return lq::RunFormsProgram(windows.Templates(), &lq::StartProgram);
 }

@@ -108,8 +108,9 @@ void FakeShell::AddProcess(std::uint32_t id, const char* exeName, const char* pa
   module_paths[id] = Text(path);
 }
 
-LoadedProgram::LoadedProgram() {
-  ReadWindowTemplates(ProgramWindows());
+LoadedProgram::LoadedProgram(const InstallationEnvironment& env)
+    : windows_(std::make_unique<ProgramWindows>(env)) {
+  ReadWindowTemplates(windows_->Templates());
   main_ = std::make_unique<StoredWindow>(*FindWindowRecord(kMainWindowId));
 }
 

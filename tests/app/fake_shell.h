@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/program_windows.h"
 #include "app/shell_system.h"
 #include "runtime/forms/forms_registry.h"
 
@@ -87,13 +88,15 @@ class FakeShell final : public ShellSystem {
 // Reads the program's templates and loads both windows as StoredWindows for one test.
 class LoadedProgram {
  public:
-  LoadedProgram();
+  // `env` must outlive the object.
+  explicit LoadedProgram(const InstallationEnvironment& env);
   ~LoadedProgram();
   StoredWindow& main() { return *main_; }
   // The main window is gone (as at the program's end).
   void UnloadMain() { main_.reset(); }
 
  private:
+  std::unique_ptr<ProgramWindows> windows_;
   std::unique_ptr<StoredWindow> main_;
 };
 

@@ -45,7 +45,8 @@ class ShellHandlers : public ::testing::Test {
   void Click(UnitId button) { RaiseEvent(kMainWindowId, button, kEventClicked); }
 
   FakeShell shell;
-  LoadedProgram program;
+  InstallationEnvironment env;
+  LoadedProgram program{env};
 };
 
 // ---- 自动获取 ----
@@ -142,39 +143,26 @@ TEST_F(ShellHandlers, AFailedPickKeepsTheEarlierDirectory) {
 // ---- 修复 ----
 
 // The repair writes through the game folder's file steps: a folder in memory stands in for it.
-test::MemoryDisk* g_repair_disk = nullptr;
-test::FaultPlan* g_repair_faults = nullptr;
-std::vector<Text> g_opened;
-
-std::unique_ptr<GameFolder> OpenRepairFolder(const Text& directory) {
-  g_opened.push_back(directory);
-  return test::OpenFaultyFolder(test::OpenMemoryFolder(*g_repair_disk), *g_repair_faults);
-}
-
 class Repair : public ShellHandlers {
  protected:
   void SetUp() override {
     ShellHandlers::SetUp();
-    g_repair_disk = &disk;
-    g_repair_faults = &faults;
-    g_opened.clear();
-    previous = SetGameFolderOpener(&OpenRepairFolder);
+    env.open_folder = [this](const Text& directory) {
+      opened.push_back(directory);
+      return test::OpenFaultyFolder(test::OpenMemoryFolder(disk), faults);
+    };
     disk.Put("ClientZips.txt", "list naming a skin");
     disk.Put("悍警巨魔.zip", "a package");
   }
-  void TearDown() override {
-    SetGameFolderOpener(previous);
-    ShellHandlers::TearDown();
-  }
   test::MemoryDisk disk;
   test::FaultPlan faults;
-  GameFolderOpener previous = nullptr;
+  std::vector<Text> opened;
 };
 
 TEST_F(Repair, WritesTheStockListIntoTheFieldsDirectory) {
   SetField(kGameDir);
   Click(kRepairButton);
-  EXPECT_THAT(g_opened, ElementsAre(Text(kGameDir)));
+  EXPECT_THAT(opened, ElementsAre(Text(kGameDir)));
   const auto files = disk.Contents();
   EXPECT_EQ(files.size(), 2u);  // the package stays, nothing else is left
   EXPECT_EQ(files.at("ClientZips.txt").size(), 667u);
@@ -186,7 +174,7 @@ TEST_F(Repair, WritesTheStockListIntoTheFieldsDirectory) {
 TEST_F(Repair, WithAnEmptyFieldAsksForTheDirectoryEvenWhenOneWasFound) {
   PublishGameDirectory(Text(kGameDir));
   Click(kRepairButton);
-  EXPECT_TRUE(g_opened.empty());
+  EXPECT_TRUE(opened.empty());
   EXPECT_EQ(disk.Contents().at("ClientZips.txt"), "list naming a skin");
   EXPECT_THAT(shell.messages, ElementsAre(Text("请先获取游戏目录。")));
 }

@@ -15,6 +15,14 @@
 namespace lq {
 namespace {
 
+// The program's windows, bound to an environment that does nothing.
+const ProgramWindows& Windows() {
+  static const InstallationEnvironment env;
+  static const ProgramWindows windows(env);
+  return windows;
+}
+const WindowTemplate& MainWindowTemplate() { return Windows().Templates()[0]; }
+
 const ControlTemplate* Find(UnitId id) {
   for (const ControlTemplate& c : MainWindowTemplate().controls) {
     if (c.id == id) return &c;
@@ -46,7 +54,7 @@ bool HasClickHandler(const ControlTemplate& c) {
 }
 
 TEST(MainWindowTemplate, PassesTheRuntimesChecks) {
-  EXPECT_EQ(FindTemplateProblem(ProgramWindows()), "");
+  EXPECT_EQ(FindTemplateProblem(Windows().Templates()), "");
 }
 
 TEST(MainWindowTemplate, Window) {
@@ -236,8 +244,7 @@ TEST(MainWindowTemplate, ChampionButtonsMatchTheCatalogueAndTheRestAreBlank) {
       EXPECT_EQ(TextOf(b, kButtonCaption), entry->caption.view()) << page << "/" << cell;
       ASSERT_EQ(b.Bindings().size(), 1u);
       EXPECT_EQ(b.Bindings()[0].event, kEventClicked);
-      EXPECT_EQ(b.Bindings()[0].handler,
-                Handler(kChampionButtonHandlers[static_cast<std::size_t>(entry->index)]));
+      EXPECT_EQ(b.Bindings()[0].handler, ChampionButtonHandler(entry->index));
     }
   }
   EXPECT_EQ(champions, 106);

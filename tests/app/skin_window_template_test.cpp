@@ -8,6 +8,13 @@
 namespace lq {
 namespace {
 
+// The template of a skin window whose environment does nothing.
+const WindowTemplate& SkinWindowTemplate() {
+  static const InstallationEnvironment env;
+  static const SkinWindow window(env);
+  return window.Template();
+}
+
 const PropertyInit* Property(const ControlTemplate& c, int index) {
   for (const PropertyInit& p : c.Properties()) {
     if (p.index == index) return &p;

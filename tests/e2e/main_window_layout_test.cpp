@@ -13,6 +13,13 @@
 namespace lq::e2e {
 namespace {
 
+// The main window's template, bound to an environment that does nothing.
+const WindowTemplate& MainWindowTemplate() {
+  static const InstallationEnvironment env;
+  static const MainWindow window(env);
+  return window.Template();
+}
+
 // The control's rectangle in its parent's client area.
 RECT RectInParent(HWND control) {
   RECT r{};

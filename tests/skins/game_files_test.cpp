@@ -80,26 +80,21 @@ class GameFiles : public ::testing::Test {
     g_disk = &disk_;
     g_plan = &plan_;
     g_served = &served_;
-    previous_opener_ = SetGameFolderOpener(&OpenTestFolder);
-    previous_downloader_ = SetPackageDownloader(&ServeDownload);
+    env_.open_folder = &OpenTestFolder;
+    env_.download = &ServeDownload;
     served_.body = AsString(test::BuildZip({{"skin/model.bin", std::string(3000, 'm'), true},
                                             {"skin/readme.txt", "悍警巨魔", false}})
                                 .bytes);
   }
-  void TearDown() override {
-    SetGameFolderOpener(previous_opener_);
-    SetPackageDownloader(previous_downloader_);
-  }
-
   InstallationResult Install(std::string_view name = kName,
                              std::vector<std::string>* captions = nullptr) {
     return InstallSkinPackage(
-        {Text("http://host/lolbf/pf/a.zip"), Text(name), Text("D:\\英雄联盟\\Game\\")},
+        env_, {Text("http://host/lolbf/pf/a.zip"), Text(name), Text("D:\\英雄联盟\\Game\\")},
         [captions](std::string_view c) {
           if (captions) captions->emplace_back(c);
         });
   }
-  bool Repair() { return WriteStockArchiveList(Text("D:\\英雄联盟\\Game\\")); }
+  bool Repair() { return WriteStockArchiveList(env_, Text("D:\\英雄联盟\\Game\\")); }
 
   void Reset(const Files& files) {
     std::lock_guard lock(disk_.mutex);
@@ -112,8 +107,7 @@ class GameFiles : public ::testing::Test {
   test::MemoryDisk disk_;
   test::FaultPlan plan_;
   Served served_;
-  GameFolderOpener previous_opener_ = nullptr;
-  PackageDownloader previous_downloader_ = nullptr;
+  InstallationEnvironment env_;
 };
 
 TEST_F(GameFiles, EveryFailingStepLeavesTheOldOrTheNewState) {

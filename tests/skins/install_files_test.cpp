@@ -15,6 +15,7 @@
 #include "skins/archive_list.h"
 #include "skins/game_files.h"
 #include "skins/installation.h"
+#include "skins/installation_environment.h"
 #include "skins/zip_check.h"
 #include "tests/support/endpoint_client.h"
 #include "tests/support/scratch_dir.h"
@@ -80,6 +81,7 @@ class InstallFiles : public ::testing::Test {
     return std::string(HttpRead(Text(Url(path))).view());
   }
 
+  const InstallationEnvironment env_ = SystemInstallationEnvironment();
   test::ScratchDir scratch_{"install"};
   fs::path game_;
   std::optional<test::TestEndpoint> endpoint_;
@@ -88,7 +90,7 @@ class InstallFiles : public ::testing::Test {
 TEST_F(InstallFiles, SuccessWritesThePackageAndTheList) {
   int writing_calls = 0;
   const InstallationResult result =
-      InstallSkinPackage(Inputs("/install/zip/300k/trundle.zip", "悍警巨魔"),
+      InstallSkinPackage(env_, Inputs("/install/zip/300k/trundle.zip", "悍警巨魔"),
                          [&](std::string_view caption) { writing_calls += caption == "正在写入"; });
   ASSERT_EQ(result, InstallationResult::kInstalled);
   EXPECT_EQ(writing_calls, 1);
@@ -108,7 +110,7 @@ TEST_F(InstallFiles, ReplacesEarlierFilesAndKeepsOtherPackages) {
   WriteAll(game_ / L"悍警巨魔.zip", "an older package");
   WriteAll(game_ / L"冠军皮肤.zip", "another skin's package");
   WriteAll(game_ / L"ClientZips.txt", std::string(StockArchiveListContent().view()));
-  ASSERT_EQ(InstallSkinPackage(Inputs("/install/zip/5k/a.zip", "悍警巨魔")),
+  ASSERT_EQ(InstallSkinPackage(env_, Inputs("/install/zip/5k/a.zip", "悍警巨魔")),
             InstallationResult::kInstalled);
   const Snapshot files = Contents(game_);
   EXPECT_EQ(files.size(), 3u);
@@ -117,7 +119,7 @@ TEST_F(InstallFiles, ReplacesEarlierFilesAndKeepsOtherPackages) {
   EXPECT_EQ(files.at(L"ClientZips.txt"), ListWithPackage("悍警巨魔"));
 
   // A second skin: its package is listed, the first one's file stays unlisted.
-  ASSERT_EQ(InstallSkinPackage(Inputs("/install/zip/7k/b.zip", "SKT薇恩")),
+  ASSERT_EQ(InstallSkinPackage(env_, Inputs("/install/zip/7k/b.zip", "SKT薇恩")),
             InstallationResult::kInstalled);
   const Snapshot after = Contents(game_);
   EXPECT_EQ(after.size(), 4u);
@@ -135,7 +137,7 @@ TEST_P(InstallFilesNoPackage, LeavesTheFolderAsItWas) {
   WriteAll(game_ / L"ClientZips.txt", ListWithPackage("悍警巨魔"));
   const Snapshot before = Contents(game_);
   bool writing = false;
-  EXPECT_EQ(InstallSkinPackage(Inputs(GetParam(), "悍警巨魔"),
+  EXPECT_EQ(InstallSkinPackage(env_, Inputs(GetParam(), "悍警巨魔"),
                                [&](std::string_view caption) { writing |= caption == "正在写入"; }),
             InstallationResult::kNoPackage);
   EXPECT_FALSE(writing);
@@ -156,23 +158,23 @@ TEST_F(InstallFiles, UnreachableHostIsNoPackage) {
   const Snapshot before = Contents(game_);
   InstallationInputs inputs = Inputs("/", "悍警巨魔");
   inputs.package_url = Text("http://127.0.0.1:1/lolbf/pf/x.zip");
-  EXPECT_EQ(InstallSkinPackage(inputs), InstallationResult::kNoPackage);
+  EXPECT_EQ(InstallSkinPackage(env_, inputs), InstallationResult::kNoPackage);
   EXPECT_EQ(Contents(game_), before);
 }
 
 TEST_F(InstallFiles, RefusesWithoutGameDirectoryOrName) {
   InstallationInputs inputs = Inputs("/install/zip/1k/a.zip", "悍警巨魔");
   inputs.game_directory = Text();
-  EXPECT_EQ(InstallSkinPackage(inputs), InstallationResult::kNoGameDirectory);
+  EXPECT_EQ(InstallSkinPackage(env_, inputs), InstallationResult::kNoGameDirectory);
 
   const Snapshot before = Contents(game_);
-  EXPECT_EQ(InstallSkinPackage(Inputs("/install/zip/1k/a.zip", "")),
+  EXPECT_EQ(InstallSkinPackage(env_, Inputs("/install/zip/1k/a.zip", "")),
             InstallationResult::kNoPackage);
-  EXPECT_EQ(InstallSkinPackage(Inputs("/install/zip/1k/a.zip", "..\\..\\x")),
+  EXPECT_EQ(InstallSkinPackage(env_, Inputs("/install/zip/1k/a.zip", "..\\..\\x")),
             InstallationResult::kNoPackage);
   InstallationInputs no_url = Inputs("/", "悍警巨魔");
   no_url.package_url = Text();
-  EXPECT_EQ(InstallSkinPackage(no_url), InstallationResult::kNoPackage);
+  EXPECT_EQ(InstallSkinPackage(env_, no_url), InstallationResult::kNoPackage);
   EXPECT_EQ(Contents(game_), before);
 }
 
@@ -181,14 +183,14 @@ TEST_F(InstallFiles, GameDirectoryThatIsAFile) {
   WriteAll(file, "not a directory");
   InstallationInputs inputs = Inputs("/install/zip/4k/a.zip", "悍警巨魔");
   inputs.game_directory = Text(test::GbkPath(file) + "\\");
-  EXPECT_EQ(InstallSkinPackage(inputs), InstallationResult::kWriteFailed);
+  EXPECT_EQ(InstallSkinPackage(env_, inputs), InstallationResult::kWriteFailed);
   EXPECT_EQ(ReadAll(file), "not a directory");
 }
 
 TEST_F(InstallFiles, MissingGameDirectoryIsNotCreated) {
   InstallationInputs inputs = Inputs("/install/zip/4k/a.zip", "悍警巨魔");
   inputs.game_directory = Text(test::GbkPath(scratch_.path() / L"nowhere" / L"Game") + "\\");
-  EXPECT_EQ(InstallSkinPackage(inputs), InstallationResult::kWriteFailed);
+  EXPECT_EQ(InstallSkinPackage(env_, inputs), InstallationResult::kWriteFailed);
   EXPECT_FALSE(fs::exists(scratch_.path() / L"nowhere"));
 }
 
@@ -200,11 +202,11 @@ TEST_F(InstallFiles, ReadOnlyListLeavesBothFilesAsTheyWere) {
   ASSERT_TRUE(SetFileAttributesW(list.c_str(), FILE_ATTRIBUTE_READONLY));
   const Snapshot before = Contents(game_);
 
-  EXPECT_EQ(InstallSkinPackage(Inputs("/install/zip/4k/a.zip", "悍警巨魔")),
+  EXPECT_EQ(InstallSkinPackage(env_, Inputs("/install/zip/4k/a.zip", "悍警巨魔")),
             InstallationResult::kWriteFailed);
   EXPECT_EQ(Contents(game_), before);
   // A new name: its package must not stay behind either.
-  EXPECT_EQ(InstallSkinPackage(Inputs("/install/zip/4k/a.zip", "金甲猪女")),
+  EXPECT_EQ(InstallSkinPackage(env_, Inputs("/install/zip/4k/a.zip", "金甲猪女")),
             InstallationResult::kWriteFailed);
   EXPECT_EQ(Contents(game_), before);
   SetFileAttributesW(list.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -216,7 +218,7 @@ TEST_F(InstallFiles, ReadOnlyPackageIsNotReplaced) {
   const std::wstring package = (game_ / L"悍警巨魔.zip").wstring();
   ASSERT_TRUE(SetFileAttributesW(package.c_str(), FILE_ATTRIBUTE_READONLY));
   const Snapshot before = Contents(game_);
-  EXPECT_EQ(InstallSkinPackage(Inputs("/install/zip/4k/a.zip", "悍警巨魔")),
+  EXPECT_EQ(InstallSkinPackage(env_, Inputs("/install/zip/4k/a.zip", "悍警巨魔")),
             InstallationResult::kWriteFailed);
   EXPECT_EQ(Contents(game_), before);
   SetFileAttributesW(package.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -229,7 +231,7 @@ TEST_F(InstallFiles, ListInUseLeavesBothFilesAsTheyWere) {
   HANDLE held = CreateFileW((game_ / L"ClientZips.txt").wstring().c_str(), GENERIC_READ, 0, nullptr,
                             OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(InstallSkinPackage(Inputs("/install/zip/4k/a.zip", "金甲猪女")),
+  EXPECT_EQ(InstallSkinPackage(env_, Inputs("/install/zip/4k/a.zip", "金甲猪女")),
             InstallationResult::kWriteFailed);
   CloseHandle(held);
   EXPECT_EQ(Contents(game_), before);
@@ -252,7 +254,7 @@ TEST_F(InstallFiles, ConcurrentInstallationsLeaveAConsistentFolder) {
     std::vector<InstallationResult> results(skins.size());
     for (std::size_t i = 0; i < skins.size(); ++i) {
       threads.emplace_back(
-          [&, i] { results[i] = InstallSkinPackage(Inputs(skins[i].second, skins[i].first)); });
+          [&, i] { results[i] = InstallSkinPackage(env_, Inputs(skins[i].second, skins[i].first)); });
     }
     for (auto& t : threads) {
       t.join();
@@ -284,11 +286,11 @@ TEST_F(InstallFiles, LeftoversOfEndedProcessesAreResolved) {
   WriteAll(game_ / Wide(".LOLQuillet-4294967290-2.old.悍警巨魔.zip"), "set aside");
   WriteAll(game_ / Wide(".LOLQuillet-" + own + "-77.part"), "an earlier failure");
   WriteAll(game_ / L"ClientZips.txt", "list");
-  const std::unique_ptr<GameFolder> folder = OpenGameFolder(Text(GameDirectory()));
+  const std::unique_ptr<GameFolder> folder = env_.open_folder(Text(GameDirectory()));
   ASSERT_TRUE(folder);
   EXPECT_FALSE(folder->OwnerRunning(4294967290u, ".LOLQuillet-4294967290-1.part"));
   EXPECT_TRUE(folder->OwnerRunning(GetCurrentProcessId(), "ClientZips.txt"));
-  ResolveGameFolderLeftovers(Text(GameDirectory()));
+  ResolveGameFolderLeftovers(env_.open_folder, Text(GameDirectory()));
   EXPECT_EQ(Contents(game_),
             (Snapshot{{L"悍警巨魔.zip", "set aside"}, {L"ClientZips.txt", "list"}}));
 }

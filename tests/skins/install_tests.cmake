@@ -40,9 +40,9 @@ if(WIN32)
     SOURCES
       ${CMAKE_CURRENT_LIST_DIR}/install_files_test.cpp
       ${CMAKE_CURRENT_LIST_DIR}/install_view_test.cpp
-    DEPS lq_skin_install)
+    DEPS lq_skin_window)
 endif()
 
 lq_add_test(install_window_actions_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/install_window_actions_test.cpp
-  DEPS lq_skin_window_actions)
+  DEPS lq_skin_window)

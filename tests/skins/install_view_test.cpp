@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "skins/installation.h"
+#include "skins/installation_environment.h"
 #include "tests/support/endpoint_client.h"
 #include "tests/support/scratch_dir.h"
 
@@ -43,6 +44,7 @@ class InstallView : public ::testing::Test {
     return {Text(endpoint_->Url(path)), Text("悍警巨魔"), Text(test::GbkPath(game_) + "\\")};
   }
 
+  const InstallationEnvironment env_ = SystemInstallationEnvironment();
   test::ScratchDir scratch_{"install-view"};
   fs::path game_;
   std::optional<test::TestEndpoint> endpoint_;
@@ -50,7 +52,7 @@ class InstallView : public ::testing::Test {
 
 TEST_F(InstallView, SuccessShowsProgressThenClosesTheWindow) {
   RecordingView view;
-  EXPECT_EQ(RunInstallation(Inputs("/install/zip/64k/a.zip"), view),
+  EXPECT_EQ(RunInstallation(env_, Inputs("/install/zip/64k/a.zip"), view),
             InstallationResult::kInstalled);
   // The progress as the pieces arrive: how many there are is the network's affair.
   std::vector<std::string> progress;
@@ -69,7 +71,8 @@ TEST_F(InstallView, SuccessShowsProgressThenClosesTheWindow) {
 
 TEST_F(InstallView, FailedDownloadIsReportedAndTheWindowStays) {
   RecordingView view;
-  EXPECT_EQ(RunInstallation(Inputs("/fault/status/404"), view), InstallationResult::kNoPackage);
+  EXPECT_EQ(RunInstallation(env_, Inputs("/fault/status/404"), view),
+            InstallationResult::kNoPackage);
   EXPECT_EQ(view.steps,
             (std::vector<std::string>{Caption("正在下载"), Message("载入失败，请稍后再试。"),
                                       Caption("载入")}));
@@ -79,7 +82,7 @@ TEST_F(InstallView, FailedWriteIsReportedAndTheWindowStays) {
   RecordingView view;
   InstallationInputs inputs = Inputs("/install/zip/64k/a.zip");
   inputs.game_directory = Text(test::GbkPath(scratch_.path() / L"missing") + "\\");
-  EXPECT_EQ(RunInstallation(inputs, view), InstallationResult::kWriteFailed);
+  EXPECT_EQ(RunInstallation(env_, inputs, view), InstallationResult::kWriteFailed);
   EXPECT_EQ(view.steps,
             (std::vector<std::string>{Caption("正在下载"), Message("载入失败，无法写入游戏目录。"),
                                       Caption("载入")}));
@@ -89,7 +92,7 @@ TEST_F(InstallView, NoGameDirectoryOnlyTellsTheUser) {
   RecordingView view;
   InstallationInputs inputs = Inputs("/install/zip/64k/a.zip");
   inputs.game_directory = Text();
-  EXPECT_EQ(RunInstallation(inputs, view), InstallationResult::kNoGameDirectory);
+  EXPECT_EQ(RunInstallation(env_, inputs, view), InstallationResult::kNoGameDirectory);
   EXPECT_EQ(view.steps, (std::vector<std::string>{Message("请先获取游戏目录。")}));
 }
 

@@ -16,32 +16,17 @@
 #include "runtime/forms/unit_properties.h"
 #include "runtime/forms/window_template.h"
 #include "skins/catalogue.h"
+#include "skins/installation_environment.h"
 #include "skins/skin_slots.h"
 #include "skins/skin_window.h"
-#include "skins/skin_window_actions.h"
 #include "tests/forms/fake_window.h"
 
 namespace lq {
 namespace {
 
-namespace u = unit;
-
-// The skin window's units as the handlers address them.
-constexpr ControlTemplate kControls[] = {
-    u::PicBox(kPreviewBox1, "图片框1").At(2, 0, 155, 180),
-    u::PicBox(kPreviewBox2, "图片框2").At(160, 0, 155, 180),
-    u::PicBox(kPreviewBox3, "图片框3").At(319, 0, 155, 180),
-    u::Button(kLoadButton1, "按钮1").At(26, 190, 95, 24).Caption("载入"),
-    u::Button(kLoadButton2, "按钮2").At(184, 190, 95, 24).Caption("载入"),
-    u::Button(kLoadButton3, "按钮3").At(342, 190, 95, 24).Caption("载入"),
-};
-constexpr WindowTemplate kWindows[] = {
-    u::Window(kSkinWindowId, kSkinWindowUnit, "窗口1").At(50, 50, 484, 285).Controls(kControls),
-};
-
-class RecordingServices final : public SkinWindowServices {
- public:
-  ByteSet FetchPreview(const Text& url) override {
+// What the skin window reaches beyond the window model, recorded.
+struct Recording {
+  ByteSet FetchPreview(const Text& url) {
     fetched.push_back(std::string(url.view()));
     if (during_fetch) during_fetch(fetched.size());
     if (url.empty() || std::string(url.view()).find("broken") != std::string::npos) {
@@ -49,16 +34,6 @@ class RecordingServices final : public SkinWindowServices {
     }
     return ByteSet::FromString("picture of " + std::string(url.view()));
   }
-  void StartInstallation(InstallationInputs inputs,
-                         std::unique_ptr<InstallationView> view) override {
-    started.push_back({std::move(inputs), std::move(view)});
-  }
-  bool RunInBackground(std::function<void()> work) override {
-    background.push_back(std::move(work));
-    return true;
-  }
-  void ShowMessage(std::string_view message) override { messages.emplace_back(message); }
-  void CloseSkinWindow() override { ++closes; }
 
   struct Started {
     InstallationInputs inputs;
@@ -80,18 +55,30 @@ std::shared_ptr<const Text> TestGameDirectory() {
 
 class SkinWindowActions : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ReadWindowTemplates(kWindows);
-    previous_ = SetSkinWindowServices(&services_);
-    SetGameDirectoryReader(&TestGameDirectory);
+  static InstallationEnvironment Environment(Recording& r) {
+    InstallationEnvironment env;
+    env.fetch_preview = [&r](const Text& url) { return r.FetchPreview(url); };
+    env.game_directory = &TestGameDirectory;
+    env.post_to_gui = [](std::function<void()> job) { PostToGuiThread(std::move(job)); };
+    env.start_thread = [&r](std::function<void()> job) {
+      r.background.push_back(std::move(job));
+      return true;
+    };
+    env.show_message = [&r](std::string_view message) { r.messages.emplace_back(message); };
+    env.close_skin_window = [&r] { ++r.closes; };
+    env.start_installation = [&r](InstallationInputs inputs,
+                                  std::unique_ptr<InstallationView> view) {
+      r.started.push_back({std::move(inputs), std::move(view)});
+    };
+    return env;
   }
+
+  void SetUp() override { ReadWindowTemplates(std::span(&skin_.Template(), 1)); }
   void TearDown() override {
     window_.reset();
     RunFetchers();
     services_.started.clear();  // the installations end
     RunGuiJobs();
-    SetSkinWindowServices(previous_);
-    SetGameDirectoryReader(nullptr);
     EmptySkinSlots();
     ForgetWindowTemplates();
   }
@@ -99,7 +86,7 @@ class SkinWindowActions : public ::testing::Test {
   // Loads the window (as the runtime would) and raises its created event.
   void Open() {
     window_.emplace(*FindWindowRecord(kSkinWindowId));
-    SkinWindowCreated();
+    skin_.Created();
   }
   void Close() { window_.reset(); }
   // The fetcher threads started so far run, one after another, on this thread.
@@ -139,8 +126,9 @@ class SkinWindowActions : public ::testing::Test {
     return Catalogue().front();
   }
 
-  RecordingServices services_;
-  SkinWindowServices* previous_ = nullptr;
+  Recording services_;
+  InstallationEnvironment env_ = Environment(services_);
+  SkinWindow skin_{env_};
   std::optional<test::FakeLoadedWindow> window_;
 };
 
@@ -236,8 +224,8 @@ TEST_F(SkinWindowActions, ClickStartsTheSlotsInstallationWithCopies) {
   const ChampionEntry& sejuani = Champion("凛冬之怒");
   FillSkinSlots(sejuani);
   Open();
-  LoadButton1Clicked();
-  LoadButton3Clicked();
+  skin_.StartSlot(1);
+  skin_.StartSlot(3);
   ASSERT_EQ(services_.started.size(), 2u);
   const InstallationInputs& first = services_.started[0].inputs;
   EXPECT_EQ(first.name, Text("金甲猪女"));
@@ -254,16 +242,16 @@ TEST_F(SkinWindowActions, ClickStartsTheSlotsInstallationWithCopies) {
 }
 
 TEST_F(SkinWindowActions, WithoutGameDirectoryTheInputsHaveNone) {
-  SetGameDirectoryReader(nullptr);
+  env_.game_directory = nullptr;
   FillSkinSlots(Champion("巨魔之王"));
-  EXPECT_TRUE(TakeInstallationInputs(2).game_directory.empty());
-  EXPECT_EQ(TakeInstallationInputs(2).name, Text("悍警巨魔"));
+  EXPECT_TRUE(skin_.TakeInstallationInputs(2).game_directory.empty());
+  EXPECT_EQ(skin_.TakeInstallationInputs(2).name, Text("悍警巨魔"));
 }
 
 TEST_F(SkinWindowActions, ViewWritesItsOwnButtonAndClosesItsWindow) {
   FillSkinSlots(Champion("巨魔之王"));
   Open();
-  LoadButton2Clicked();
+  skin_.StartSlot(2);
   InstallationView& view = *services_.started.at(0).view;
   view.SetCaption("正在下载");
   EXPECT_EQ(Caption(2), "载入");  // the worker does not wait for the GUI thread
@@ -282,7 +270,7 @@ TEST_F(SkinWindowActions, ViewWritesItsOwnButtonAndClosesItsWindow) {
 TEST_F(SkinWindowActions, ViewLeavesAWindowThatIsGoneAlone) {
   FillSkinSlots(Champion("巨魔之王"));
   Open();
-  LoadButton1Clicked();
+  skin_.StartSlot(1);
   InstallationView& view = *services_.started.at(0).view;
   Close();
   // Neither a fatal "window not loaded" nor a close of nothing.
@@ -298,7 +286,7 @@ TEST_F(SkinWindowActions, ViewLeavesAWindowThatIsGoneAlone) {
 TEST_F(SkinWindowActions, ViewLeavesALaterOpeningAlone) {
   FillSkinSlots(Champion("巨魔之王"));
   Open();
-  LoadButton1Clicked();
+  skin_.StartSlot(1);
   Close();
   FillSkinSlots(Champion("时间刺客"));
   Open();
@@ -309,7 +297,7 @@ TEST_F(SkinWindowActions, ViewLeavesALaterOpeningAlone) {
   EXPECT_EQ(Caption(1), "载入");
   EXPECT_EQ(services_.closes, 0);
 
-  LoadButton1Clicked();
+  skin_.StartSlot(1);
   InstallationView& new_view = *services_.started.at(1).view;
   new_view.SetCaption("正在写入");
   RunGuiJobs();
@@ -322,11 +310,11 @@ TEST_F(SkinWindowActions, ViewLeavesALaterOpeningAlone) {
 TEST_F(SkinWindowActions, LoadButtonsAreDisabledWhileTheirPackageIsBeingInstalled) {
   FillSkinSlots(Champion("凛冬之怒"));
   Open();
-  LoadButton1Clicked();
+  skin_.StartSlot(1);
   EXPECT_TRUE(Disabled(1));
   EXPECT_FALSE(Disabled(2));
-  LoadButton1Clicked();  // a click that came before the button was disabled
-  LoadButton2Clicked();
+  skin_.StartSlot(1);  // a click that came before the button was disabled
+  skin_.StartSlot(2);
   EXPECT_EQ(services_.started.size(), 2u);
 
   // Opened again for the same champion while it runs: still disabled, still no second download.
@@ -336,7 +324,7 @@ TEST_F(SkinWindowActions, LoadButtonsAreDisabledWhileTheirPackageIsBeingInstalle
   EXPECT_TRUE(Disabled(1));
   EXPECT_TRUE(Disabled(2));
   EXPECT_FALSE(Disabled(3));
-  LoadButton1Clicked();
+  skin_.StartSlot(1);
   EXPECT_EQ(services_.started.size(), 2u);
 
   // Its installation ends: the button of the loaded window comes back.
@@ -345,7 +333,7 @@ TEST_F(SkinWindowActions, LoadButtonsAreDisabledWhileTheirPackageIsBeingInstalle
   RunGuiJobs();
   EXPECT_FALSE(Disabled(1));
   EXPECT_TRUE(Disabled(2));
-  LoadButton1Clicked();
+  skin_.StartSlot(1);
   EXPECT_EQ(services_.started.size(), 3u);
 
   // One package in several slots: all their buttons go together.
@@ -354,8 +342,8 @@ TEST_F(SkinWindowActions, LoadButtonsAreDisabledWhileTheirPackageIsBeingInstalle
   Close();
   FillSkinSlots(Champion("巨魔之王"));
   Open();
-  LoadButton2Clicked();
-  LoadButton3Clicked();
+  skin_.StartSlot(2);
+  skin_.StartSlot(3);
   EXPECT_EQ(services_.started.size(), 1u);
   for (int slot = 1; slot <= 3; ++slot) EXPECT_TRUE(Disabled(slot));
 }

@@ -25,6 +25,7 @@
 #include "runtime/system/http_transfer.h"
 #include "runtime/system/win32/unique_handles.h"
 #include "skins/installation.h"
+#include "skins/installation_environment.h"
 
 namespace {
 
@@ -97,8 +98,8 @@ int main(int argc, char** argv) {
     const unsigned long long expected = std::strtoull(argv[4], nullptr, 10);
     const double start = Seconds();
     double staged = 0;  // downloaded, checked and in its staged file on the disk
-    const lq::InstallationResult result =
-        lq::InstallSkinPackage(inputs, [&](std::string_view caption) {
+    const lq::InstallationResult result = lq::InstallSkinPackage(
+        lq::SystemInstallationEnvironment(), inputs, [&](std::string_view caption) {
           if (caption == lq::kWritingCaption) staged = Seconds() - start;
         });
     const double seconds = Seconds() - start;

@@ -1,0 +1,57 @@
+// The program's environment on Windows: the real Game folder, previews and packages from the
+// download host within their bounds, the GUI queue, worker threads, message boxes without owner
+// and the posted close of the skin window.
+#include <memory>
+#include <utility>
+
+#include "runtime/forms/gui_queue.h"
+#include "runtime/forms/win32/window_commands.h"
+#include "runtime/system/http_read.h"
+#include "runtime/system/http_transfer.h"
+#include "runtime/system/win32/message_box.h"
+#include "skins/installation.h"
+#include "skins/installation_environment.h"
+#include "skins/skin_window.h"
+#include "skins/win32/game_folder_win32.h"
+
+namespace lq {
+namespace {
+
+constexpr int kHttpOk = 200;
+
+ByteSet FetchPreview(const Text& url) {
+  HttpReadResult result = HttpReadWithStatus(url, kPreviewLimits);
+  // Past its deadline or its cap a preview fails as a whole: its box stays blank.
+  const bool bounded = result.end != TransferEnd::kTimedOut && result.end != TransferEnd::kTooLarge;
+  return result.status == kHttpOk && bounded ? std::move(result.body) : ByteSet();
+}
+
+}  // namespace
+
+InstallationEnvironment SystemInstallationEnvironment() {
+  InstallationEnvironment env;
+  env.open_folder = &OpenWin32GameFolder;
+  env.download = [](const Text& url, BodySink& sink) {
+    return HttpDownload(url, kPackageLimits, sink);
+  };
+  env.fetch_preview = &FetchPreview;
+  env.post_to_gui = [](std::function<void()> job) { PostToGuiThread(std::move(job)); };
+  env.start_thread = [](std::function<void()> job) { return StartWorkerThread(std::move(job)); };
+  env.show_message = [](std::string_view gbk_message) { ShowMessageBox(Text(gbk_message), 0); };
+  env.close_skin_window = [] { CloseProgramWindow(kSkinWindowId); };
+  // An installation runs in the environment without this entry: it starts no other.
+  env.start_installation = [base = env](InstallationInputs inputs,
+                                        std::unique_ptr<InstallationView> view) {
+    std::shared_ptr<InstallationView> shared_view = std::move(view);
+    StartWorkerThread([base, inputs = std::move(inputs), view = std::move(shared_view)] {
+      try {
+        RunInstallation(base, inputs, *view);
+      } catch (...) {
+        view->SetCaption(kIdleCaption);
+      }
+    });
+  };
+  return env;
+}
+
+}  // namespace lq
