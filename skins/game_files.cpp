@@ -3,58 +3,43 @@
 #include <algorithm>
 #include <atomic>
 #include <charconv>
-#include <set>
+#include <cstdio>
+#include <map>
+#include <mutex>
+#include <random>
+#include <thread>
 #include <utility>
 
 namespace lq {
 namespace {
 
 constexpr std::string_view kTemporaryPrefix = ".LOLQuillet-";
+constexpr std::string_view kMarkSuffix = ".lock";
 constexpr std::string_view kStagedKind = "part";
+constexpr std::string_view kCommitKind = "new";
 constexpr std::string_view kSetAsideKind = "old";
+constexpr std::string_view kNoFileKind = "none";
+constexpr std::size_t kTagDigits = 8;
 
-// The temporary files this process is working with now: resolving leftovers passes them by.
-class LiveNames {
- public:
-  void Add(const std::string& name) {
-    std::lock_guard lock(mutex_);
-    names_.insert(name);
+// A tag that no other owner is likely to draw, in this process or another with the same id.
+std::string NewTag() {
+  static std::atomic<std::uint64_t> sequence{0};
+  std::uint64_t mix = sequence.fetch_add(1) * 0x9e3779b97f4a7c15ull;
+  mix ^= static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+  mix ^= static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count())
+         << 17;
+  try {
+    std::random_device device;
+    mix ^= static_cast<std::uint64_t>(device()) << 32 | device();
+  } catch (...) {  // no random source: the clocks and the sequence make it unlikely enough
   }
-  void Remove(const std::string& name) {
-    std::lock_guard lock(mutex_);
-    names_.erase(name);
-  }
-  bool Contains(const std::string& name) {
-    std::lock_guard lock(mutex_);
-    return names_.contains(name);
-  }
-
- private:
-  std::mutex mutex_;
-  std::set<std::string> names_;
-};
-
-LiveNames& Live() {
-  static LiveNames& live = *new LiveNames;  // never destroyed: threads may outlive main
-  return live;
-}
-
-// A name that no other temporary file of this or another copy of the program has, registered as
-// live until the caller lets it go.
-std::string NewTemporaryName(GameFolder& folder, std::string_view kind, std::string_view target) {
-  static std::atomic<std::uint64_t> counter{0};
-  std::string name(kTemporaryPrefix);
-  name += std::to_string(folder.ProcessId());
-  name += '-';
-  name += std::to_string(counter.fetch_add(1));
-  name += '.';
-  name += kind;
-  if (!target.empty()) {
-    name += '.';
-    name += target;
-  }
-  Live().Add(name);
-  return name;
+  // splitmix64's finaliser spreads every input bit over the tag.
+  mix = (mix ^ (mix >> 30)) * 0xbf58476d1ce4e5b9ull;
+  mix = (mix ^ (mix >> 27)) * 0x94d049bb133111ebull;
+  mix ^= mix >> 31;
+  char tag[kTagDigits + 1];
+  std::snprintf(tag, sizeof tag, "%08x", static_cast<unsigned>(mix & 0xffffffffu));
+  return tag;
 }
 
 bool ParseNumber(std::string_view& text, std::uint64_t& value) {
@@ -66,9 +51,75 @@ bool ParseNumber(std::string_view& text, std::uint64_t& value) {
   return true;
 }
 
-std::timed_mutex& FileStepsMutex() {
-  static std::timed_mutex& mutex = *new std::timed_mutex;  // held, on purpose, while the end runs
-  return mutex;
+bool IsTag(std::string_view text) {
+  return text.size() == kTagDigits && std::ranges::all_of(text, [](char c) {
+           return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+         });
+}
+
+// Held, on purpose, while the end runs; never destroyed: threads may outlive main.
+struct FileSteps {
+  std::timed_mutex mutex;
+  std::atomic<std::thread::id> holder{};
+  std::atomic<bool> held_for_end{false};
+};
+
+FileSteps& Steps() {
+  static FileSteps& steps = *new FileSteps;
+  return steps;
+}
+
+}  // namespace
+
+// ---- Owners --------------------------------------------------------------------------------
+
+// The owner of a folder object's temporary files: its name and its held mark.
+class TemporaryOwner {
+ public:
+  // The owner of `folder`'s temporary files, made on the first call, its mark held from then on
+  // until the folder goes; nothing when no mark can be held.
+  static TemporaryOwner* Of(GameFolder& folder) {
+    static std::mutex& mutex = *new std::mutex;
+    std::lock_guard lock(mutex);
+    if (!folder.owner_) {
+      // A tag drawn again, or a leftover mark under it, only makes the next attempt draw anew.
+      for (int attempt = 0; attempt < 4 && !folder.owner_; ++attempt) {
+        std::string name(kTemporaryPrefix);
+        name += std::to_string(folder.ProcessId());
+        name += '-';
+        name += NewTag();
+        if (std::unique_ptr<HeldFile> mark = folder.Hold(name + std::string(kMarkSuffix))) {
+          folder.owner_ = std::make_shared<TemporaryOwner>(std::move(name), std::move(mark));
+        }
+      }
+    }
+    return folder.owner_.get();
+  }
+
+  // The owner's name when `folder` has made temporary files; empty otherwise.
+  static std::string NameOf(const GameFolder& folder) {
+    return folder.owner_ ? folder.owner_->name_ : std::string();
+  }
+
+  TemporaryOwner(std::string name, std::unique_ptr<HeldFile> mark)
+      : name_(std::move(name)), mark_(std::move(mark)) {}
+
+  // ".LOLQuillet-<process>-<tag>-<n>.", with an n of its own.
+  std::string NextPrefix() { return name_ + '-' + std::to_string(counter_.fetch_add(1)) + '.'; }
+
+ private:
+  std::string name_;
+  std::unique_ptr<HeldFile> mark_;
+  std::atomic<std::uint64_t> counter_{0};
+};
+
+namespace {
+
+// Whether the owner `owner` (".LOLQuillet-<process>-<tag>") may still use its files: its mark
+// exists and cannot be deleted. A mark that can be deleted is gone after the look.
+bool OwnerRunning(GameFolder& folder, const std::string& owner) {
+  const std::string mark = owner + std::string(kMarkSuffix);
+  return !folder.Delete(mark) && folder.Find(mark) != FolderEntry::kMissing;
 }
 
 }  // namespace
@@ -89,34 +140,58 @@ bool IsPlainFileName(std::string_view name) {
 }
 
 std::optional<TemporaryName> ParseTemporaryName(std::string_view name) {
+  const std::string_view whole = name;
   if (!name.starts_with(kTemporaryPrefix)) {
     return std::nullopt;
   }
   name.remove_prefix(kTemporaryPrefix.size());
   std::uint64_t process = 0;
-  std::uint64_t counter = 0;
   if (!ParseNumber(name, process) || process > UINT32_MAX || !name.starts_with('-')) {
     return std::nullopt;
   }
   name.remove_prefix(1);
-  if (!ParseNumber(name, counter) || !name.starts_with('.')) {
+  if (!IsTag(name.substr(0, kTagDigits))) {
+    return std::nullopt;
+  }
+  name.remove_prefix(kTagDigits);
+  TemporaryName parsed;
+  parsed.process_id = static_cast<std::uint32_t>(process);
+  parsed.owner = std::string(whole.substr(0, whole.size() - name.size()));
+  if (name == kMarkSuffix) {
+    parsed.kind = TemporaryName::Kind::kMark;
+    return parsed;
+  }
+  if (!name.starts_with('-')) {
     return std::nullopt;
   }
   name.remove_prefix(1);
-  TemporaryName parsed;
-  parsed.process_id = static_cast<std::uint32_t>(process);
+  if (!ParseNumber(name, parsed.change) || !name.starts_with('.')) {
+    return std::nullopt;
+  }
+  name.remove_prefix(1);
   if (name == kStagedKind) {
+    parsed.kind = TemporaryName::Kind::kStaged;
     return parsed;
   }
-  if (name.starts_with(kSetAsideKind) && name.size() > kSetAsideKind.size() + 1 &&
-      name[kSetAsideKind.size()] == '.') {
-    parsed.set_aside = true;
-    parsed.target = std::string(name.substr(kSetAsideKind.size() + 1));
-    if (IsPlainFileName(parsed.target)) {
-      return parsed;
-    }
+  const std::size_t dot = name.find('.');
+  if (dot == std::string_view::npos) {
+    return std::nullopt;
   }
-  return std::nullopt;
+  const std::string_view kind = name.substr(0, dot);
+  parsed.target = std::string(name.substr(dot + 1));
+  if (kind == kCommitKind) {
+    parsed.kind = TemporaryName::Kind::kCommit;
+  } else if (kind == kSetAsideKind) {
+    parsed.kind = TemporaryName::Kind::kSetAside;
+  } else if (kind == kNoFileKind) {
+    parsed.kind = TemporaryName::Kind::kNoFile;
+  } else {
+    return std::nullopt;
+  }
+  if (!IsPlainFileName(parsed.target)) {
+    return std::nullopt;
+  }
+  return parsed;
 }
 
 // ---- StagedFile ------------------------------------------------------------------------------
@@ -125,18 +200,19 @@ StagedFile::StagedFile(GameFolder& folder, std::unique_ptr<FolderFile> file, std
     : folder_(folder), file_(std::move(file)), name_(std::move(name)) {}
 
 std::unique_ptr<StagedFile> StagedFile::Create(GameFolder& folder) {
-  // A name can only be taken already by a leftover of an earlier process with the same id.
-  for (int attempt = 0; attempt < 4; ++attempt) {
-    std::string name = NewTemporaryName(folder, kStagedKind, "");
-    if (std::unique_ptr<FolderFile> file = folder.Create(name)) {
-      return std::unique_ptr<StagedFile>(new StagedFile(folder, std::move(file), std::move(name)));
-    }
-    Live().Remove(name);
-    if (folder.Find(name) == FolderEntry::kMissing) {
-      break;  // the folder takes no file at all
-    }
+  TemporaryOwner* owner = TemporaryOwner::Of(folder);
+  if (!owner) {
+    return nullptr;
   }
-  return nullptr;
+  return CreateNamed(folder, owner->NextPrefix() + std::string(kStagedKind));
+}
+
+std::unique_ptr<StagedFile> StagedFile::CreateNamed(GameFolder& folder, std::string name) {
+  std::unique_ptr<FolderFile> file = folder.Create(name);
+  if (!file) {
+    return nullptr;
+  }
+  return std::unique_ptr<StagedFile>(new StagedFile(folder, std::move(file), std::move(name)));
 }
 
 StagedFile::~StagedFile() {
@@ -144,7 +220,6 @@ StagedFile::~StagedFile() {
   if (!placed_) {
     folder_.Delete(name_);  // a file that stays is a leftover, resolved later
   }
-  Live().Remove(name_);
 }
 
 bool StagedFile::Write(std::span<const std::uint8_t> bytes) {
@@ -193,118 +268,249 @@ bool ReplaceFileContent(GameFolder& folder, std::string_view target,
   return staged && staged->Write(bytes) && staged->Finish() && staged->MoveOver(target);
 }
 
-// ---- SetAside --------------------------------------------------------------------------------
+// ---- Replacement -----------------------------------------------------------------------------
 
-bool SetAside::Take(std::string_view target) {
-  Release();
+std::string Replacement::Name(std::string_view kind, std::string_view target) {
+  return prefix_ + std::string(kind) + '.' + std::string(target);
+}
+
+bool Replacement::StageCommit(std::string_view target, std::span<const std::uint8_t> bytes) {
+  if (commit_ || done_ || !kept_.empty()) {
+    return false;
+  }
+  TemporaryOwner* owner = TemporaryOwner::Of(folder_);
+  if (!owner) {
+    return false;
+  }
+  prefix_ = owner->NextPrefix();
+  commit_target_ = target;
+  commit_ = StagedFile::CreateNamed(folder_, Name(kCommitKind, target));
+  return commit_ && commit_->Write(bytes) && commit_->Finish();
+}
+
+bool Replacement::Replace(std::string_view target, StagedFile& staged) {
+  if (!commit_ || done_) {
+    return false;
+  }
+  Kept kept{std::string(target), "", false, false, false};
   switch (folder_.Find(target)) {
-    case FolderEntry::kMissing:
-      target_ = target;
-      return true;
+    case FolderEntry::kMissing: {
+      // The note comes first: a target that may be there only because of this change.
+      kept.name = Name(kNoFileKind, target);
+      std::unique_ptr<FolderFile> note = folder_.Create(kept.name);
+      if (!note) {
+        return false;
+      }
+      const bool closed = note->Close();
+      kept_.push_back(kept);  // from here, Undo deletes the note
+      if (!closed) {
+        return false;
+      }
+      break;
+    }
     case FolderEntry::kFile:
+      kept.had_file = true;
+      kept.name = Name(kSetAsideKind, target);
+      if (folder_.Link(target, kept.name)) {
+        kept.linked = true;
+      } else if (!folder_.Rename(target, kept.name, false)) {
+        return false;
+      }
+      kept_.push_back(kept);
       break;
     case FolderEntry::kReadOnlyFile:
     case FolderEntry::kOther:
       return false;
   }
-  std::string aside = NewTemporaryName(folder_, kSetAsideKind, target);
-  if (folder_.Link(target, aside)) {
-    linked_ = true;
-  } else if (!folder_.Rename(target, aside, false)) {
-    Live().Remove(aside);
+  if (!staged.MoveOver(target)) {
     return false;
   }
-  target_ = target;
-  aside_ = std::move(aside);
+  kept_.back().replaced = true;
   return true;
 }
 
-bool SetAside::Abandon() {
-  if (target_.empty()) {
-    return true;
+bool Replacement::Commit() {
+  if (!commit_ || done_ || !commit_->MoveOver(commit_target_)) {
+    return false;
+  }
+  done_ = true;
+  for (const Kept& kept : kept_) {
+    // One that stays is resolved later: its replacement stands and its target is there.
+    folder_.Delete(kept.name);
+  }
+  kept_.clear();
+  commit_.reset();
+  return true;
+}
+
+bool Replacement::Undo() {
+  if (done_) {
+    return false;
   }
   bool back = true;
-  if (!aside_.empty() && linked_) {
-    folder_.Delete(aside_);  // the target never went: a second name that stays is a leftover
-  } else if (!aside_.empty()) {
-    // One that cannot come back stays as the only copy, with its target missing: resolving
-    // leftovers puts it back.
-    back = folder_.Rename(aside_, target_, false);
+  for (auto it = kept_.rbegin(); it != kept_.rend(); ++it) {
+    const Kept& kept = *it;
+    bool this_back = false;
+    if (!kept.had_file) {
+      // The target is this change's own file, if there is one.
+      this_back = (!kept.replaced || folder_.Find(kept.target) == FolderEntry::kMissing ||
+                   folder_.Delete(kept.target)) &&
+                  folder_.Delete(kept.name);
+    } else if (kept.linked && !kept.replaced) {
+      this_back = folder_.Delete(kept.name);  // the target never went: its second name goes
+    } else {
+      this_back = folder_.Rename(kept.name, kept.target, kept.replaced);
+    }
+    back = back && this_back;
   }
-  Release();
+  kept_.clear();
+  if (commit_ && !back) {
+    // What could not come back stays with the staged commit file: resolving leftovers undoes the
+    // rest.
+    commit_->placed_ = true;
+  }
+  commit_.reset();
+  done_ = true;
   return back;
 }
 
-bool SetAside::Restore() {
-  if (target_.empty()) {
-    return true;
+Replacement::~Replacement() {
+  if (!done_) {
+    Undo();
   }
-  bool restored = false;
-  if (aside_.empty()) {
-    restored = folder_.Find(target_) == FolderEntry::kMissing || folder_.Delete(target_);
-  } else {
-    restored = folder_.Rename(aside_, target_, true);
-    if (!restored) {
-      // The kept file stays as the only copy of the previous one. Without the replacement in its
-      // place, resolving leftovers puts it back later.
-      folder_.Delete(target_);
-    }
-  }
-  Release();
-  return restored;
 }
 
-void SetAside::Discard() {
-  if (!aside_.empty()) {
-    folder_.Delete(aside_);  // one that stays is a leftover whose target exists: deleted later
+// ---- Leftovers -------------------------------------------------------------------------------
+
+namespace {
+
+// Puts the kept file `name` of an undone change back over its target: true once it is back.
+bool PutBack(GameFolder& folder, const std::string& name, const TemporaryName& kept) {
+  const FolderEntry target = folder.Find(kept.target);
+  if (kept.kind == TemporaryName::Kind::kNoFile) {
+    // The target, if there is one, is the undone change's own file.
+    return (target == FolderEntry::kMissing ||
+            (target == FolderEntry::kFile && folder.Delete(kept.target))) &&
+           folder.Delete(name);
   }
-  Release();
+  if (target != FolderEntry::kFile && target != FolderEntry::kMissing) {
+    return false;  // a target that cannot be looked at, or is no plain file, is left alone
+  }
+  if (!folder.Rename(name, kept.target, true)) {
+    return false;
+  }
+  // A second link of the target's own file may survive a move over it: the target has its
+  // content, and the name goes.
+  return folder.Find(name) == FolderEntry::kMissing || folder.Delete(name);
 }
 
-void SetAside::Release() {
-  if (!aside_.empty()) {
-    Live().Remove(aside_);
+// Settles the kept file `name` of a change that stands.
+void Settle(GameFolder& folder, const std::string& name, const TemporaryName& kept) {
+  if (kept.kind == TemporaryName::Kind::kNoFile) {
+    folder.Delete(name);
+    return;
   }
-  target_.clear();
-  aside_.clear();
-  linked_ = false;
+  switch (folder.Find(kept.target)) {
+    case FolderEntry::kFile:
+    case FolderEntry::kReadOnlyFile:
+      folder.Delete(name);  // the target is positively there
+      break;
+    case FolderEntry::kMissing:
+      folder.Rename(name, kept.target, false);
+      break;
+    case FolderEntry::kOther:
+      break;
+  }
 }
 
-SetAside::~SetAside() { Abandon(); }
-
-// ---- Leftovers and the file steps ------------------------------------------------------------
+}  // namespace
 
 void ResolveLeftovers(GameFolder& folder) {
   const std::optional<std::vector<std::string>> names = folder.List();
   if (!names) {
     return;
   }
-  const std::uint32_t own = folder.ProcessId();
+  const std::string own = TemporaryOwner::NameOf(folder);
+  std::map<std::string, bool> running;  // by owner, each looked at once
+  auto Running = [&](const std::string& owner) {
+    auto [it, fresh] = running.try_emplace(owner, true);
+    if (fresh) {
+      it->second = owner == own || OwnerRunning(folder, owner);
+    }
+    return it->second;
+  };
+  struct Change {
+    std::string commit;  // the staged commit file, if it is still there
+    std::vector<std::pair<std::string, TemporaryName>> kept;
+  };
+  std::map<std::pair<std::string, std::uint64_t>, Change> changes;
   for (const std::string& name : *names) {
-    const std::optional<TemporaryName> parsed = ParseTemporaryName(name);
-    if (!parsed) {
+    std::optional<TemporaryName> parsed = ParseTemporaryName(name);
+    if (!parsed || Running(parsed->owner)) {
       continue;
     }
-    const bool in_use = parsed->process_id == own ? Live().Contains(name)
-                                                  : folder.OwnerRunning(parsed->process_id, name);
-    if (in_use) {
+    Change& change = changes[{parsed->owner, parsed->change}];
+    switch (parsed->kind) {
+      case TemporaryName::Kind::kMark:  // deleted by the look at its owner
+        break;
+      case TemporaryName::Kind::kStaged:
+        folder.Delete(name);
+        break;
+      case TemporaryName::Kind::kCommit:
+        change.commit = name;
+        break;
+      case TemporaryName::Kind::kSetAside:
+      case TemporaryName::Kind::kNoFile:
+        change.kept.emplace_back(name, std::move(*parsed));
+        break;
+    }
+  }
+  for (const auto& [key, change] : changes) {
+    if (change.commit.empty()) {
+      for (const auto& [name, kept] : change.kept) {
+        Settle(folder, name, kept);
+      }
       continue;
     }
-    if (parsed->set_aside && folder.Find(parsed->target) == FolderEntry::kMissing) {
-      folder.Rename(name, parsed->target, false);
-    } else {
-      folder.Delete(name);
+    bool back = true;
+    for (const auto& [name, kept] : change.kept) {
+      back = PutBack(folder, name, kept) && back;
+    }
+    if (back) {
+      folder.Delete(change.commit);  // last: until it goes, the change is still to be undone
     }
   }
 }
 
-std::unique_lock<std::timed_mutex> LockGameFileSteps() {
-  return std::unique_lock<std::timed_mutex>(FileStepsMutex());
+// ---- The file steps --------------------------------------------------------------------------
+
+FileStepsTurn::FileStepsTurn(FileStepsTurn&& other) noexcept
+    : held_(std::exchange(other.held_, false)) {}
+
+FileStepsTurn::~FileStepsTurn() {
+  if (held_) {
+    Steps().holder = std::thread::id();
+    Steps().mutex.unlock();
+  }
+}
+
+FileStepsTurn LockGameFileSteps() {
+  Steps().mutex.lock();
+  Steps().holder = std::this_thread::get_id();
+  return FileStepsTurn(true);
+}
+
+FileStepsTurn TryGameFileSteps() {
+  if (!Steps().mutex.try_lock()) {
+    return FileStepsTurn(false);
+  }
+  Steps().holder = std::this_thread::get_id();
+  return FileStepsTurn(true);
 }
 
 void ResolveGameFolderLeftovers(const GameFolderOpener& open_folder, const Text& directory) {
-  std::unique_lock lock(FileStepsMutex(), std::try_to_lock);
-  if (!lock || directory.empty() || !open_folder) {
+  const FileStepsTurn turn = TryGameFileSteps();
+  if (!turn || directory.empty() || !open_folder) {
     return;
   }
   if (std::unique_ptr<GameFolder> folder = open_folder(directory)) {
@@ -313,8 +519,29 @@ void ResolveGameFolderLeftovers(const GameFolderOpener& open_folder, const Text&
 }
 
 bool HoldGameFileStepsForExit(std::uint32_t limit_ms) {
-  // Never released: the process ends while it is held.
-  return FileStepsMutex().try_lock_for(std::chrono::milliseconds(limit_ms));
+  FileSteps& steps = Steps();
+  if (steps.held_for_end || steps.holder.load() == std::this_thread::get_id()) {
+    steps.held_for_end = true;
+    return true;
+  }
+  // In slices, so that a hold that another thread takes meanwhile ends this wait too.
+  using std::chrono::steady_clock;
+  constexpr auto kSlice = std::chrono::milliseconds(20);
+  const auto deadline = steady_clock::now() + std::chrono::milliseconds(limit_ms);
+  for (;;) {
+    const auto left = std::max(deadline - steady_clock::now(), steady_clock::duration::zero());
+    if (steps.mutex.try_lock_for(std::min<steady_clock::duration>(left, kSlice))) {
+      steps.holder = std::this_thread::get_id();
+      steps.held_for_end = true;  // never given back: the process ends while it is held
+      return true;
+    }
+    if (steps.held_for_end) {
+      return true;
+    }
+    if (left == steady_clock::duration::zero()) {
+      return false;
+    }
+  }
 }
 
 }  // namespace lq

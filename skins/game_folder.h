@@ -34,8 +34,18 @@ enum class FolderEntry {
   kMissing,
   kFile,
   kReadOnlyFile,  // never replaced, on any file system and whatever rights the process has
-  kOther,         // a directory or something else that is no plain file
+  kOther,         // a directory or something else that is no plain file, or a failed lookup
 };
+
+// A file that GameFolder::Hold made and holds open: while it is held nobody, this process
+// included, can delete or rename it, and anyone can see that it exists. It is deleted when the
+// object goes, and when the process ends however it ends. It may outlive the folder that made it.
+class HeldFile {
+ public:
+  virtual ~HeldFile() = default;
+};
+
+class TemporaryOwner;
 
 class GameFolder {
  public:
@@ -53,11 +63,17 @@ class GameFolder {
   // The names of the folder's files; nothing when the folder cannot be read.
   virtual std::optional<std::vector<std::string>> List() = 0;
 
+  // Creates the file `name` and holds it (HeldFile); nothing when it cannot be created, for
+  // instance when it exists already.
+  virtual std::unique_ptr<HeldFile> Hold(std::string_view name) = 0;
   // The id of this process, which the names of its temporary files carry.
   virtual std::uint32_t ProcessId() = 0;
-  // Whether the process `process_id`, which named the temporary file `name`, may still be using
-  // it (a process that is running and started before the file was made).
-  virtual bool OwnerRunning(std::uint32_t process_id, std::string_view name) = 0;
+
+ private:
+  // The owner of the temporary files made through this object (game_files.h), with its mark held
+  // as long as the object lives.
+  friend class TemporaryOwner;
+  std::shared_ptr<TemporaryOwner> owner_;
 };
 
 // How a Game folder is opened: the folder `directory` (GBK, with a trailing backslash or not), or

@@ -15,10 +15,6 @@ namespace {
 // Large reads and writes go in pieces a DWORD can count.
 constexpr std::size_t kPiece = 16u << 20;
 
-std::uint64_t FileTimeValue(const FILETIME& t) {
-  return static_cast<std::uint64_t>(t.dwHighDateTime) << 32 | t.dwLowDateTime;
-}
-
 class Win32File final : public FolderFile {
  public:
   explicit Win32File(sys::UniqueFile file) : file_(std::move(file)) {}
@@ -68,6 +64,17 @@ class Win32File final : public FolderFile {
  private:
   sys::UniqueFile file_;
   std::uint64_t end_ = 0;
+};
+
+// Open without delete sharing, the file can be neither deleted nor renamed by anyone, this
+// process included: every such open asks for delete access. Deleted on close, it goes with the
+// handle, which the system closes however the process ends.
+class Win32HeldFile final : public HeldFile {
+ public:
+  explicit Win32HeldFile(sys::UniqueFile file) : file_(std::move(file)) {}
+
+ private:
+  sys::UniqueFile file_;
 };
 
 class Win32Folder final : public GameFolder {
@@ -128,27 +135,17 @@ class Win32Folder final : public GameFolder {
     return names;
   }
 
-  std::uint32_t ProcessId() override { return GetCurrentProcessId(); }
-
-  bool OwnerRunning(std::uint32_t process_id, std::string_view name) override {
-    HANDLE opened = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, process_id);
-    if (opened == nullptr) {
-      // A process that exists but may not be looked at counts as running.
-      return GetLastError() == ERROR_ACCESS_DENIED;
+  std::unique_ptr<HeldFile> Hold(std::string_view name) override {
+    sys::UniqueFile file(CreateFileW(Path(name).c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ,
+                                     nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    if (!file) {
+      return nullptr;
     }
-    const sys::UniqueFile process(opened);
-    if (WaitForSingleObject(process.get(), 0) != WAIT_TIMEOUT) {
-      return false;  // it has ended
-    }
-    // A process that started after the file was made only reuses the id of the one that made it.
-    FILETIME started{}, exited{}, kernel{}, user{};
-    WIN32_FILE_ATTRIBUTE_DATA file{};
-    if (!GetProcessTimes(process.get(), &started, &exited, &kernel, &user) ||
-        !GetFileAttributesExW(Path(name).c_str(), GetFileExInfoStandard, &file)) {
-      return true;
-    }
-    return FileTimeValue(file.ftCreationTime) >= FileTimeValue(started);
+    return std::make_unique<Win32HeldFile>(std::move(file));
   }
+
+  std::uint32_t ProcessId() override { return GetCurrentProcessId(); }
 
  private:
   std::wstring Path(std::string_view name) const { return directory_ + GbkToWide(name); }

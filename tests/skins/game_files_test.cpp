@@ -1,6 +1,7 @@
 // Installation and repair over a folder in memory whose steps fail on demand, with a download
-// that streams a package built here: whatever step fails, the folder holds its old state or its
-// new state, the result says which, and what is left over is resolved by the next operation.
+// that streams a package built here: whatever step fails, or wherever the process ends, the
+// folder holds its old state or its new state, the result says which, and what is left over is
+// resolved by the next operation into that state. Files of a running owner are never touched.
 #include "skins/game_files.h"
 
 #include <gtest/gtest.h>
@@ -96,6 +97,19 @@ class GameFiles : public ::testing::Test {
   }
   bool Repair() { return WriteStockArchiveList(env_, Text("D:\\英雄联盟\\Game\\")); }
 
+  // A fresh plan: step `fail_at` fails (and with `sticky` every one after it).
+  void Plan(int fail_at, bool sticky = false) {
+    plan_.fail_at = fail_at;
+    plan_.sticky = sticky;
+    plan_.steps = 0;
+    plan_.log.clear();
+  }
+  // Resolves leftovers as the next operation does, on a sound folder.
+  void Resolve() {
+    Plan(0);
+    ResolveLeftovers(*OpenTestFolder(Text()));
+  }
+
   void Reset(const Files& files) {
     std::lock_guard lock(disk_.mutex);
     disk_.files.clear();
@@ -135,8 +149,7 @@ TEST_F(GameFiles, EveryFailingStepLeavesTheOldOrTheNewState) {
         // A run without faults counts the steps.
         disk_.links = links;
         Reset(c.before);
-        plan_.fail_at = 0;
-        plan_.steps = 0;
+        Plan(0);
         ASSERT_TRUE(c.repair ? Repair() : Install() == InstallationResult::kInstalled);
         const int steps = plan_.steps;
         ASSERT_GT(steps, 3) << c.what;
@@ -144,15 +157,16 @@ TEST_F(GameFiles, EveryFailingStepLeavesTheOldOrTheNewState) {
           SCOPED_TRACE(::testing::Message() << c.what << (links ? ", links" : ", no links")
                                             << (sticky ? ", every step from " : ", step ") << n);
           Reset(c.before);
-          plan_.fail_at = n;
-          plan_.sticky = sticky;
-          plan_.steps = 0;
+          Plan(n, sticky);
+          bool now_new = false;
           if (c.repair) {
-            EXPECT_EQ(Visible(disk_), Repair() ? after : c.before);
+            now_new = Repair();
+            EXPECT_EQ(Visible(disk_), now_new ? after : c.before);
           } else {
             const InstallationResult result = Install();
             switch (result) {
               case InstallationResult::kInstalled:
+                now_new = true;
                 EXPECT_EQ(Visible(disk_), after);
                 break;
               case InstallationResult::kWriteFailed:
@@ -168,13 +182,89 @@ TEST_F(GameFiles, EveryFailingStepLeavesTheOldOrTheNewState) {
                 ADD_FAILURE() << "result " << static_cast<int>(result);
             }
           }
+          // What is left over is resolved into the state the result told, and nothing stays.
+          Resolve();
+          EXPECT_EQ(disk_.Contents(), now_new ? after : c.before);
           // The next operation on a sound folder succeeds and leaves nothing of its own behind.
-          plan_.fail_at = 0;
           ASSERT_TRUE(c.repair ? Repair() : Install() == InstallationResult::kInstalled);
           EXPECT_EQ(disk_.Contents(), after);
         }
       }
     }
+  }
+}
+
+// The process ends in the middle of an installation: from one step on nothing reaches the disk
+// any more, and its mark goes with the process (or stays, when the machine went down). The next
+// resolving of leftovers leaves the folder as it was or as the installation leaves it, never
+// mixed, and nothing of the installation behind.
+TEST_F(GameFiles, AnInstallationCutAtAnyStepIsResolvedOldOrNew) {
+  const std::string package = kPackage;
+  struct Point {
+    const char* what;
+    std::string prefix;  // of the first step not taken
+    std::string suffix;
+    bool is_new;  // the installation's state after resolving
+  };
+  const std::vector<Point> points = {
+      {"before the first step", "hold .LOLQuillet-", ".lock", false},
+      {"while the package downloads", "write .LOLQuillet-", ".part", false},
+      {"while the list is staged", "create .LOLQuillet-", ".new.ClientZips.txt", false},
+      {"before the package is kept as a link", "link " + package, ".old." + package, false},
+      {"before the package is moved aside", "rename " + package, ".old." + package, false},
+      {"before the note that there was no package", "create .LOLQuillet-", ".none." + package,
+       false},
+      {"before the package moves in", "rename .LOLQuillet-", "> " + package, false},
+      {"before the list moves in", "rename .LOLQuillet-", "> ClientZips.txt", false},
+      {"before the kept package goes", "delete .LOLQuillet-", ".old." + package, true},
+      {"before the note goes", "delete .LOLQuillet-", ".none." + package, true},
+      {"after the last step", "", "", true},
+  };
+  std::map<std::string, int> cut;  // how often each point was found in a run
+  for (bool had_package : {true, false}) {
+    Files before = {{"冠军皮肤.zip", "another"}, {kList, List("冠军皮肤")}};
+    if (had_package) before[kPackage] = "the package before";
+    Files after = before;
+    after[kPackage] = served_.body;
+    after[kList] = List(kName);
+    for (bool links : {true, false}) {
+      disk_.links = links;
+      Reset(before);
+      Plan(0);
+      ASSERT_EQ(Install(), InstallationResult::kInstalled);
+      std::vector<int> steps;  // of each point in this run
+      for (const Point& p : points) {
+        steps.push_back(p.prefix.empty() ? plan_.steps + 1 : plan_.Find(p.prefix, p.suffix));
+      }
+      for (std::size_t i = 0; i < points.size(); ++i) {
+        const Point& p = points[i];
+        const int at = steps[i];
+        if (at == 0) {
+          continue;  // no such step in this run
+        }
+        ++cut[p.what];
+        for (bool mark_stays : {false, true}) {
+          SCOPED_TRACE(::testing::Message()
+                       << p.what << (had_package ? ", replacing a package" : ", a new package")
+                       << (links ? ", links" : ", no links")
+                       << (mark_stays ? ", the mark stays" : ""));
+          Reset(before);
+          Plan(at, true);
+          Install();
+          const int hold = plan_.Find("hold ");
+          if (mark_stays && hold > 0 && hold < at) {
+            disk_.Put(plan_.log[static_cast<std::size_t>(hold - 1)].substr(5), "");
+          }
+          Resolve();
+          EXPECT_EQ(disk_.Contents(), p.is_new ? after : before);
+          Resolve();  // a second time changes nothing
+          EXPECT_EQ(disk_.Contents(), p.is_new ? after : before);
+        }
+      }
+    }
+  }
+  for (const Point& p : points) {
+    EXPECT_GT(cut[p.what], 0) << p.what << ": no run has this step";
   }
 }
 
@@ -233,75 +323,224 @@ TEST_F(GameFiles, ProgressIsShownOnlyWhenItsTextChanges) {
   }
 }
 
-TEST_F(GameFiles, LeftoversOfOtherProcessesAreResolvedUnlessTheyRun) {
-  disk_.running = {88};
-  const std::string own = std::to_string(disk_.process_id);
-  Reset({
-      {".LOLQuillet-77-1.part", "staged by a killed copy"},
-      {".LOLQuillet-77-2.old.a.zip", "a set aside, its original missing"},
-      {".LOLQuillet-77-3.old.b.zip", "b set aside"},
-      {"b.zip", "b replaced"},
-      {".LOLQuillet-88-1.part", "staged by a copy that runs"},
-      {".LOLQuillet-88-2.old.c.zip", "set aside by a copy that runs"},
-      {".LOLQuillet-" + own + "-9.part", "an earlier failure of this process"},
+// Another copy of the program, in this logon session or another, is in the middle of an
+// installation: a folder object with its mark held, as a running process holds it. Resolving
+// leftovers leaves every file of it alone, a kept package that is a second link of its target
+// included, and even when the target has gone. Once that copy ends, what it left is resolved.
+TEST_F(GameFiles, FilesOfARunningOwnerAreLeftAlone) {
+  const ByteSet list = ArchiveListContentWithPackage(Text(kName));
+  for (bool had_package : {true, false}) {
+    Files before = {{kList, List("冠军皮肤")}};
+    if (had_package) before[kPackage] = "the package before";
+    Files after = {{kList, List(kName)}, {kPackage, served_.body}};
+    for (bool links : {true, false}) {
+      for (bool replaced : {false, true}) {
+        for (bool commits : {true, false}) {
+          SCOPED_TRACE(::testing::Message()
+                       << (had_package ? "replacing a package" : "a new package")
+                       << (links ? ", links" : ", no links")
+                       << (replaced ? ", replaced" : ", staged")
+                       << (commits ? ", then commits" : ", then ends"));
+          disk_.links = links;
+          Reset(before);
+          {
+            const std::unique_ptr<GameFolder> running = test::OpenMemoryFolder(disk_);
+            std::unique_ptr<StagedFile> staged = StagedFile::Create(*running);
+            ASSERT_TRUE(staged);
+            ASSERT_TRUE(staged->Write(
+                {reinterpret_cast<const std::uint8_t*>(served_.body.data()), served_.body.size()}));
+            ASSERT_TRUE(staged->Finish());
+            Replacement change(*running);
+            ASSERT_TRUE(change.StageCommit(kList, list.bytes()));
+            if (replaced) {
+              ASSERT_TRUE(change.Replace(kPackage, *staged));
+            }
+
+            const Files during = disk_.Contents();
+            Resolve();
+            EXPECT_EQ(disk_.Contents(), during);
+            // The user deletes the package meanwhile: nothing is moved back under the owner.
+            const auto package = disk_.files.find(kPackage);
+            const std::shared_ptr<std::string> file =
+                package == disk_.files.end() ? nullptr : package->second;
+            disk_.files.erase(kPackage);
+            const Files without = disk_.Contents();
+            Resolve();
+            EXPECT_EQ(disk_.Contents(), without);
+            if (file) disk_.files[kPackage] = file;
+
+            if (commits) {
+              EXPECT_TRUE(replaced || change.Replace(kPackage, *staged));
+              EXPECT_TRUE(change.Commit());
+            } else {
+              // The copy ends without a word: its mark goes with its process.
+              std::lock_guard lock(disk_.mutex);
+              std::erase_if(disk_.files, [this](const auto& f) {
+                return f.first.ends_with(".lock") && disk_.held.erase(f.first) > 0;
+              });
+            }
+            Resolve();
+            EXPECT_EQ(Visible(disk_), commits ? after : before);
+          }
+          // Nothing of it stays.
+          EXPECT_EQ(disk_.Contents(), commits ? after : before);
+        }
+      }
+    }
+  }
+}
+
+// An undo that cannot put a target back keeps what it could not, with the staged commit file, and
+// resolving leftovers later finishes it.
+TEST_F(GameFiles, AFailedUndoIsFinishedByResolvingLeftovers) {
+  for (bool had_package : {true, false}) {
+    for (bool links : {true, false}) {
+      SCOPED_TRACE(::testing::Message() << (had_package ? "replacing a package" : "a new package")
+                                        << (links ? ", links" : ", no links"));
+      disk_.links = links;
+      Files before = {{kList, "list before"}};
+      if (had_package) before[kPackage] = "the package before";
+      Reset(before);
+      {
+        const std::unique_ptr<GameFolder> folder = OpenTestFolder(Text());
+        Plan(0);
+        std::unique_ptr<StagedFile> staged = StagedFile::Create(*folder);
+        const std::string bytes = "the replacement";
+        ASSERT_TRUE(
+            staged &&
+            staged->Write({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}) &&
+            staged->Finish());
+        Replacement change(*folder);
+        ASSERT_TRUE(change.StageCommit(kList, ByteSet::FromString("list after").bytes()));
+        ASSERT_TRUE(change.Replace(kPackage, *staged));
+        Plan(1);  // the undo's first step: the move back, or the delete of the new package
+        EXPECT_FALSE(change.Undo());
+        Plan(0);
+        EXPECT_NE(Visible(disk_), before);
+      }
+      Resolve();
+      EXPECT_EQ(disk_.Contents(), before);
+    }
+  }
+}
+
+// Leftovers of owners in every state: running (its mark held), ended (no mark, or a mark that
+// nobody holds any more), or not to be judged (a mark that cannot be deleted). A kept file is
+// deleted only when its target is positively there: a target whose lookup fails keeps it, until
+// a later resolving can look.
+TEST_F(GameFiles, LeftoversAreResolvedByTheirOwnersState) {
+  const std::string running = ".LOLQuillet-88-0000aaaa";
+  const std::string ended = ".LOLQuillet-77-0000bbbb";
+  const std::string crashed = ".LOLQuillet-77-0000cccc";    // its machine went down: the mark stays
+  const std::string stuck = ".LOLQuillet-66-0000dddd";      // its mark cannot be deleted
+  const std::string earlier = ".LOLQuillet-4242-0000eeee";  // an earlier owner in this process
+  const Files untouched = {
+      {running + ".lock", ""},
+      {running + "-1.part", "staged by a copy that runs"},
+      {running + "-2.new.ClientZips.txt", "its list"},
+      {running + "-2.old.a.zip", "a kept by a copy that runs"},
+      {stuck + ".lock", ""},
+      {stuck + "-1.part", "staged by a copy that cannot be judged"},
       {".LOLQuillet-x.part", "not a name of ours"},
       {kList, "list"},
+      {"a.zip", "a replaced"},
+  };
+  Files before = untouched;
+  before.insert({
+      {ended + "-1.part", "staged by a killed copy"},
+      // Changes that stand: the staged list has moved into place.
+      {ended + "-2.old.b.zip", "b before"},
+      {"b.zip", "b after"},
+      {ended + "-3.old.c.zip", "c before, its target gone"},
+      {ended + "-4.old.d.zip", "d before"},
+      {"d.zip", "d after, not to be looked at"},
+      {ended + "-5.none.g.zip", ""},
+      {"g.zip", "g new"},
+      // Changes to undo: the staged list is still there.
+      {ended + "-6.new.ClientZips.txt", "list never in place"},
+      {ended + "-6.old.e.zip", "e before"},
+      {"e.zip", "e after"},
+      {ended + "-7.new.ClientZips.txt", "list never in place"},
+      {ended + "-7.none.f.zip", ""},
+      {"f.zip", "f new"},
+      {ended + "-8.new.ClientZips.txt", "list never in place"},
+      {ended + "-8.old.h.zip", "h before"},
+      {"h.zip", "h after, not to be looked at"},
+      {crashed + ".lock", ""},
+      {crashed + "-1.part", "staged before the machine went down"},
+      {earlier + "-1.part", "an earlier failure of this process"},
   });
-  ASSERT_EQ(Install("新皮肤"), InstallationResult::kInstalled);
-  EXPECT_EQ(disk_.Contents(), (Files{
-                                  {"a.zip", "a set aside, its original missing"},
-                                  {"b.zip", "b replaced"},
-                                  {".LOLQuillet-88-1.part", "staged by a copy that runs"},
-                                  {".LOLQuillet-88-2.old.c.zip", "set aside by a copy that runs"},
-                                  {".LOLQuillet-x.part", "not a name of ours"},
-                                  {"新皮肤.zip", served_.body},
-                                  {kList, List("新皮肤")},
-                              }));
+  Files first = untouched;  // while d.zip and h.zip cannot be looked at
+  first.insert({
+      {"b.zip", "b after"},
+      {"c.zip", "c before, its target gone"},
+      {ended + "-4.old.d.zip", "d before"},
+      {"d.zip", "d after, not to be looked at"},
+      {"g.zip", "g new"},
+      {"e.zip", "e before"},
+      {ended + "-8.new.ClientZips.txt", "list never in place"},
+      {ended + "-8.old.h.zip", "h before"},
+      {"h.zip", "h after, not to be looked at"},
+  });
+  Files second = first;
+  second.erase(ended + "-4.old.d.zip");
+  second.erase(ended + "-8.new.ClientZips.txt");
+  second.erase(ended + "-8.old.h.zip");
+  second["h.zip"] = "h before";
 
+  Reset(before);
+  disk_.held = {running + ".lock"};
+  disk_.read_only = {stuck + ".lock"};
+  disk_.lookup_errors = {"d.zip", "h.zip"};
+  Resolve();
+  EXPECT_EQ(disk_.Contents(), first);
+  disk_.lookup_errors.clear();
+  Resolve();
+  EXPECT_EQ(disk_.Contents(), second);
+  disk_.held.clear();
+  disk_.read_only.clear();
+}
+
+TEST(GameFileNames, TemporaryNamesTellTheirOwnerKindAndTarget) {
+  using Kind = TemporaryName::Kind;
+  const std::string owner = ".LOLQuillet-12-0123abcd";
   struct Name {
-    const char* name;
+    std::string name;
     bool ours;
-    bool set_aside;
+    Kind kind;
+    std::uint64_t change;
     const char* target;
   };
   const std::vector<Name> names = {
-      {".LOLQuillet-12-0.part", true, false, ""},
-      {".LOLQuillet-12-0.old.悍警巨魔.zip", true, true, "悍警巨魔.zip"},
-      {".LOLQuillet-12-0.old.", false, false, ""},
-      {".LOLQuillet-12-0.old.a\\b.zip", false, false, ""},
-      {".LOLQuillet-12.part", false, false, ""},
-      {".LOLQuillet--1-0.part", false, false, ""},
-      {".LOLQuillet-99999999999-0.part", false, false, ""},
-      {".LOLQuillet-12-0.partial", false, false, ""},
-      {"悍警巨魔.zip", false, false, ""},
+      {owner + ".lock", true, Kind::kMark, 0, ""},
+      {owner + "-0.part", true, Kind::kStaged, 0, ""},
+      {owner + "-3.new.ClientZips.txt", true, Kind::kCommit, 3, "ClientZips.txt"},
+      {owner + "-12.old.悍警巨魔.zip", true, Kind::kSetAside, 12, "悍警巨魔.zip"},
+      {owner + "-4.none.a.b.zip", true, Kind::kNoFile, 4, "a.b.zip"},
+      {owner + "-0.old.", false, {}, 0, ""},
+      {owner + "-0.old.a\\b.zip", false, {}, 0, ""},
+      {owner + "-0.gone.a.zip", false, {}, 0, ""},
+      {owner + "-0.partial", false, {}, 0, ""},
+      {owner + "-x.part", false, {}, 0, ""},
+      {owner + ".lockx", false, {}, 0, ""},
+      {owner + "-.part", false, {}, 0, ""},
+      {".LOLQuillet-12-0.part", false, {}, 0, ""},
+      {".LOLQuillet-12-0123ABCD-0.part", false, {}, 0, ""},
+      {".LOLQuillet-12-0123abc-0.part", false, {}, 0, ""},
+      {".LOLQuillet--1-0123abcd-0.part", false, {}, 0, ""},
+      {".LOLQuillet-99999999999-0123abcd-0.part", false, {}, 0, ""},
+      {"悍警巨魔.zip", false, {}, 0, ""},
   };
   for (const Name& n : names) {
     const std::optional<TemporaryName> parsed = ParseTemporaryName(n.name);
     ASSERT_EQ(parsed.has_value(), n.ours) << n.name;
     if (parsed) {
-      EXPECT_EQ(parsed->set_aside, n.set_aside) << n.name;
+      EXPECT_EQ(parsed->kind, n.kind) << n.name;
+      EXPECT_EQ(parsed->process_id, 12u) << n.name;
+      EXPECT_EQ(parsed->owner, owner) << n.name;
+      EXPECT_EQ(parsed->change, n.change) << n.name;
       EXPECT_EQ(parsed->target, n.target) << n.name;
     }
-  }
-}
-
-// An undo whose putting back fails keeps the previous file, and resolving leftovers later puts
-// it back.
-TEST_F(GameFiles, AFailedUndoKeepsThePreviousFileForLater) {
-  for (bool links : {true, false}) {
-    disk_.links = links;
-    Reset({{kPackage, "the package before"}});
-    const std::unique_ptr<GameFolder> folder = OpenTestFolder(Text());
-    SetAside previous(*folder);
-    plan_.steps = 0;
-    ASSERT_TRUE(previous.Take(kPackage));  // the link, or the move
-    disk_.Put(kPackage, "the replacement");
-    plan_.fail_at = plan_.steps + 1;  // the move back
-    EXPECT_FALSE(previous.Restore());
-    plan_.fail_at = 0;
-    EXPECT_FALSE(Visible(disk_).contains(kPackage));
-    ResolveLeftovers(*folder);
-    EXPECT_EQ(disk_.Contents(), (Files{{kPackage, "the package before"}}));
   }
 }
 
@@ -322,7 +561,10 @@ TEST(GameFileStepsAtExit, WaitForTheStepInProgress) {
         while (!started) std::this_thread::yield();
         const bool held = HoldGameFileStepsForExit(60'000);
         step.join();
-        std::exit(held && ended ? 0 : 1);
+        bool other_begins = true;
+        std::thread other([&] { other_begins = static_cast<bool>(TryGameFileSteps()); });
+        other.join();
+        std::exit(held && ended && !other_begins ? 0 : 1);
       },
       ::testing::ExitedWithCode(0), "");
   EXPECT_EXIT(
@@ -332,6 +574,39 @@ TEST(GameFileStepsAtExit, WaitForTheStepInProgress) {
         std::thread exit([&] { held = HoldGameFileStepsForExit(0); });
         exit.join();
         std::exit(held ? 1 : 0);  // a step that does not end in time is not waited for longer
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
+// Every end holds: a worker whose own step ends the program does not wait for itself, and ends
+// that hold at the same time (the worker's and then the GUI thread's, to which it hands the end)
+// all go on once one holds.
+TEST(GameFileStepsAtExit, EveryEndHoldsWithoutWaitingForAnother) {
+  EXPECT_EXIT(
+      {
+        const auto turn = LockGameFileSteps();
+        std::exit(HoldGameFileStepsForExit(60'000) ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(
+      {
+        std::atomic<bool> started{false};
+        std::atomic<bool> release{false};
+        std::thread step([&] {
+          const auto turn = LockGameFileSteps();
+          started = true;
+          while (!release) std::this_thread::yield();
+        });
+        while (!started) std::this_thread::yield();
+        std::atomic<int> held{0};
+        std::vector<std::thread> ends;
+        for (int i = 0; i < 3; ++i) {
+          ends.emplace_back([&] { held += HoldGameFileStepsForExit(60'000) ? 1 : 0; });
+        }
+        release = true;
+        step.join();
+        for (std::thread& end : ends) end.join();
+        std::exit(held == 3 ? 0 : 1);
       },
       ::testing::ExitedWithCode(0), "");
 }

@@ -253,8 +253,9 @@ TEST_F(InstallFiles, ConcurrentInstallationsLeaveAConsistentFolder) {
     std::vector<std::thread> threads;
     std::vector<InstallationResult> results(skins.size());
     for (std::size_t i = 0; i < skins.size(); ++i) {
-      threads.emplace_back(
-          [&, i] { results[i] = InstallSkinPackage(env_, Inputs(skins[i].second, skins[i].first)); });
+      threads.emplace_back([&, i] {
+        results[i] = InstallSkinPackage(env_, Inputs(skins[i].second, skins[i].first));
+      });
     }
     for (auto& t : threads) {
       t.join();
@@ -278,21 +279,62 @@ TEST_F(InstallFiles, ConcurrentInstallationsLeaveAConsistentFolder) {
   }
 }
 
-// Leftovers on the real file system: another process's files are resolved once it has ended,
-// this process's own files only when nothing works with them.
-TEST_F(InstallFiles, LeftoversOfEndedProcessesAreResolved) {
-  const std::string own = std::to_string(GetCurrentProcessId());
-  WriteAll(game_ / L".LOLQuillet-4294967290-1.part", "staged");
-  WriteAll(game_ / Wide(".LOLQuillet-4294967290-2.old.悍警巨魔.zip"), "set aside");
-  WriteAll(game_ / Wide(".LOLQuillet-" + own + "-77.part"), "an earlier failure");
-  WriteAll(game_ / L"ClientZips.txt", "list");
+// A mark on the real file system: held, it can be neither deleted nor renamed, by this process or
+// another, and nobody else can hold it; let go, it is gone.
+TEST_F(InstallFiles, AHeldMarkResistsDeletionAndGoesWhenLetGo) {
   const std::unique_ptr<GameFolder> folder = env_.open_folder(Text(GameDirectory()));
   ASSERT_TRUE(folder);
-  EXPECT_FALSE(folder->OwnerRunning(4294967290u, ".LOLQuillet-4294967290-1.part"));
-  EXPECT_TRUE(folder->OwnerRunning(GetCurrentProcessId(), "ClientZips.txt"));
+  const std::wstring path = (game_ / L"标记.lock").wstring();
+  std::unique_ptr<HeldFile> held = folder->Hold("标记.lock");
+  ASSERT_TRUE(held);
+  EXPECT_FALSE(folder->Hold("标记.lock"));
+  EXPECT_EQ(folder->Find("标记.lock"), FolderEntry::kFile);
+  EXPECT_FALSE(DeleteFileW(path.c_str()));
+  EXPECT_FALSE(MoveFileExW(path.c_str(), (game_ / L"moved").wstring().c_str(), 0));
+  EXPECT_FALSE(env_.open_folder(Text(GameDirectory()))->Delete("标记.lock"));
+  EXPECT_TRUE(fs::exists(path));
+  held.reset();
+  EXPECT_FALSE(fs::exists(path));
+  EXPECT_FALSE(fs::exists(game_ / L"moved"));
+}
+
+// Leftovers on the real file system. A copy that runs holds its mark (here this test holds it,
+// opened as any program would open it to keep it: without delete sharing); its files stay, a kept
+// package that is a second link of a file made long before included. The files of a copy that
+// has ended are resolved, and so are the running copy's once it lets its mark go.
+TEST_F(InstallFiles, LeftoversAreResolvedOnceTheirOwnerHasEnded) {
+  const std::string running = ".LOLQuillet-4294967290-0000aaaa";
+  const std::string ended = ".LOLQuillet-4294967291-0000bbbb";
+  WriteAll(game_ / L"悍警巨魔.zip", "the package before");
+  ASSERT_TRUE(CreateHardLinkW((game_ / Wide(running + "-1.old.悍警巨魔.zip")).wstring().c_str(),
+                              (game_ / L"悍警巨魔.zip").wstring().c_str(), nullptr));
+  WriteAll(game_ / Wide(running + "-2.part"), "staged by a copy that runs");
+  WriteAll(game_ / Wide(ended + ".lock"), "");  // its machine went down: nobody holds it
+  WriteAll(game_ / Wide(ended + "-1.part"), "staged by a copy that ended");
+  WriteAll(game_ / Wide(ended + "-2.old.金甲猪女.zip"), "kept, its target gone");
+  WriteAll(game_ / L"ClientZips.txt", "list");
+  const std::wstring mark = (game_ / Wide(running + ".lock")).wstring();
+  HANDLE held = CreateFileW(mark.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            CREATE_NEW, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
   ResolveGameFolderLeftovers(env_.open_folder, Text(GameDirectory()));
-  EXPECT_EQ(Contents(game_),
-            (Snapshot{{L"悍警巨魔.zip", "set aside"}, {L"ClientZips.txt", "list"}}));
+  EXPECT_EQ(Contents(game_), (Snapshot{
+                                 {L"悍警巨魔.zip", "the package before"},
+                                 {Wide(running + "-1.old.悍警巨魔.zip"), "the package before"},
+                                 {Wide(running + "-2.part"), "staged by a copy that runs"},
+                                 {Wide(running + ".lock"), ""},
+                                 {L"金甲猪女.zip", "kept, its target gone"},
+                                 {L"ClientZips.txt", "list"},
+                             }));
+
+  CloseHandle(held);
+  ResolveGameFolderLeftovers(env_.open_folder, Text(GameDirectory()));
+  EXPECT_EQ(Contents(game_), (Snapshot{
+                                 {L"悍警巨魔.zip", "the package before"},
+                                 {L"金甲猪女.zip", "kept, its target gone"},
+                                 {L"ClientZips.txt", "list"},
+                             }));
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "tests/skins/support/test_folders.h"
 
 #include <cstring>
+#include <string_view>
+#include <utility>
 
 namespace lq::test {
 namespace {
@@ -33,6 +35,20 @@ class MemoryFile final : public FolderFile {
   bool open_ = true;
 };
 
+class MemoryHeldFile final : public HeldFile {
+ public:
+  MemoryHeldFile(MemoryDisk& disk, std::string name) : disk_(disk), name_(std::move(name)) {}
+  ~MemoryHeldFile() override {
+    std::lock_guard lock(disk_.mutex);
+    disk_.held.erase(name_);
+    disk_.files.erase(name_);
+  }
+
+ private:
+  MemoryDisk& disk_;
+  std::string name_;
+};
+
 class MemoryFolder final : public GameFolder {
  public:
   explicit MemoryFolder(MemoryDisk& disk) : disk_(disk) {}
@@ -48,7 +64,7 @@ class MemoryFolder final : public GameFolder {
     const std::string f(from), t(to);
     auto it = disk_.files.find(f);
     if (it == disk_.files.end() || (!replace && disk_.files.contains(t)) ||
-        disk_.read_only.contains(t)) {
+        disk_.read_only.contains(t) || disk_.held.contains(f) || disk_.held.contains(t)) {
       return false;
     }
     if (f == t) return true;
@@ -68,11 +84,14 @@ class MemoryFolder final : public GameFolder {
   }
   bool Delete(std::string_view name) override {
     std::lock_guard lock(disk_.mutex);
-    if (disk_.read_only.contains(std::string(name))) return false;
+    if (disk_.read_only.contains(std::string(name)) || disk_.held.contains(std::string(name))) {
+      return false;
+    }
     return disk_.files.erase(std::string(name)) > 0;
   }
   FolderEntry Find(std::string_view name) override {
     std::lock_guard lock(disk_.mutex);
+    if (disk_.lookup_errors.contains(std::string(name))) return FolderEntry::kOther;
     if (!disk_.files.contains(std::string(name))) return FolderEntry::kMissing;
     return disk_.read_only.contains(std::string(name)) ? FolderEntry::kReadOnlyFile
                                                        : FolderEntry::kFile;
@@ -83,11 +102,13 @@ class MemoryFolder final : public GameFolder {
     for (const auto& [name, content] : disk_.files) names.push_back(name);
     return names;
   }
-  std::uint32_t ProcessId() override { return disk_.process_id; }
-  bool OwnerRunning(std::uint32_t process_id, std::string_view) override {
+  std::unique_ptr<HeldFile> Hold(std::string_view name) override {
     std::lock_guard lock(disk_.mutex);
-    return disk_.running.contains(process_id);
+    if (!disk_.files.emplace(name, std::make_shared<std::string>()).second) return nullptr;
+    disk_.held.emplace(name);
+    return std::make_unique<MemoryHeldFile>(disk_, std::string(name));
   }
+  std::uint32_t ProcessId() override { return disk_.process_id; }
 
  private:
   MemoryDisk& disk_;
@@ -95,21 +116,33 @@ class MemoryFolder final : public GameFolder {
 
 class FaultyFile final : public FolderFile {
  public:
-  FaultyFile(std::unique_ptr<FolderFile> file, FaultPlan& plan)
-      : file_(std::move(file)), plan_(plan) {}
+  FaultyFile(std::unique_ptr<FolderFile> file, FaultPlan& plan, std::string name)
+      : file_(std::move(file)), plan_(plan), name_(std::move(name)) {}
   bool Write(std::span<const std::uint8_t> bytes) override {
-    return plan_.Next() && file_->Write(bytes);
+    return plan_.Next("write " + name_) && file_->Write(bytes);
   }
   bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
     return file_->ReadAt(offset, out);
   }
-  bool Flush() override { return plan_.Next() && file_->Flush(); }
-  bool Close() override { return plan_.Next() && file_->Close(); }
+  bool Flush() override { return plan_.Next("flush " + name_) && file_->Flush(); }
+  bool Close() override { return plan_.Next("close " + name_) && file_->Close(); }
 
  private:
   std::unique_ptr<FolderFile> file_;
   FaultPlan& plan_;
+  std::string name_;
 };
+
+std::string Step(std::string_view what, std::string_view name, std::string_view to = {}) {
+  std::string step(what);
+  step += ' ';
+  step += name;
+  if (!to.empty()) {
+    step += " > ";
+    step += to;
+  }
+  return step;
+}
 
 class FaultyFolder final : public GameFolder {
  public:
@@ -117,24 +150,26 @@ class FaultyFolder final : public GameFolder {
       : folder_(std::move(folder)), plan_(plan) {}
 
   std::unique_ptr<FolderFile> Create(std::string_view name) override {
-    if (!plan_.Next()) return nullptr;
+    if (!plan_.Next(Step("create", name))) return nullptr;
     std::unique_ptr<FolderFile> file = folder_->Create(name);
     if (!file) return nullptr;
-    return std::make_unique<FaultyFile>(std::move(file), plan_);
+    return std::make_unique<FaultyFile>(std::move(file), plan_, std::string(name));
   }
   bool Rename(std::string_view from, std::string_view to, bool replace) override {
-    return plan_.Next() && folder_->Rename(from, to, replace);
+    return plan_.Next(Step("rename", from, to)) && folder_->Rename(from, to, replace);
   }
   bool Link(std::string_view name, std::string_view link) override {
-    return plan_.Next() && folder_->Link(name, link);
+    return plan_.Next(Step("link", name, link)) && folder_->Link(name, link);
   }
-  bool Delete(std::string_view name) override { return plan_.Next() && folder_->Delete(name); }
+  bool Delete(std::string_view name) override {
+    return plan_.Next(Step("delete", name)) && folder_->Delete(name);
+  }
   FolderEntry Find(std::string_view name) override { return folder_->Find(name); }
   std::optional<std::vector<std::string>> List() override { return folder_->List(); }
-  std::uint32_t ProcessId() override { return folder_->ProcessId(); }
-  bool OwnerRunning(std::uint32_t process_id, std::string_view name) override {
-    return folder_->OwnerRunning(process_id, name);
+  std::unique_ptr<HeldFile> Hold(std::string_view name) override {
+    return plan_.Next(Step("hold", name)) ? folder_->Hold(name) : nullptr;
   }
+  std::uint32_t ProcessId() override { return folder_->ProcessId(); }
 
  private:
   std::unique_ptr<GameFolder> folder_;
@@ -159,10 +194,19 @@ std::unique_ptr<GameFolder> OpenMemoryFolder(MemoryDisk& disk) {
   return std::make_unique<MemoryFolder>(disk);
 }
 
-bool FaultPlan::Next() {
+bool FaultPlan::Next(std::string step) {
   std::lock_guard lock(mutex);
   ++steps;
+  log.push_back(std::move(step));
   return fail_at == 0 || (sticky ? steps < fail_at : steps != fail_at);
+}
+
+int FaultPlan::Find(std::string_view prefix, std::string_view suffix) {
+  std::lock_guard lock(mutex);
+  for (std::size_t i = 0; i < log.size(); ++i) {
+    if (log[i].starts_with(prefix) && log[i].ends_with(suffix)) return static_cast<int>(i + 1);
+  }
+  return 0;
 }
 
 std::unique_ptr<GameFolder> OpenFaultyFolder(std::unique_ptr<GameFolder> folder, FaultPlan& plan) {
