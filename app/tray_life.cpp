@@ -36,6 +36,9 @@ void ShowIn(WindowPosition position) {
 }  // namespace
 
 void MainWindowCreated() {
+  // Every end of the program, by 退出, by a fatal report on any thread or by the window's end,
+  // first lets a file step of an installation or repair finish and lets none begin.
+  SetEndHold([] { HoldGameFileStepsForExit(); });
   Shell().GuardSingleInstance(Shell().OwnExecutableName());
   // The window shows without waiting for the share page: the title has the form of a failed read
   // until the page arrives.
@@ -78,9 +81,6 @@ void ShowMenuClicked() {
   WriteLogicalProperty(kMainWindowId, kOwnUnit, kWindowTopmost, false);
 }
 
-void ExitMenuClicked() {
-  HoldGameFileStepsForExit();  // no file step of an installation is cut in the middle
-  EndProgram(0);
-}
+void ExitMenuClicked() { EndProgram(0); }  // after the end hold (MainWindowCreated)
 
 }  // namespace lq
