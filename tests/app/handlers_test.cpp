@@ -181,7 +181,7 @@ TEST_F(Repair, WithAnEmptyFieldAsksForTheDirectoryEvenWhenOneWasFound) {
 
 TEST_F(Repair, AFailedRepairSaysSoAndKeepsTheListWhole) {
   SetField("Q:\\nowhere\\英雄联盟\\Game\\");
-  faults.fail_at = 3;  // the staged list's flush
+  faults.fail_at = 4;  // the staged list's flush (after the owner mark, the create, the write)
   Click(kRepairButton);
   EXPECT_THAT(shell.messages, ElementsAre(Text("修复失败，请检查游戏目录。")));
   EXPECT_EQ(disk.Contents().at("ClientZips.txt"), "list naming a skin");
