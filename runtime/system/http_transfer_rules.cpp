@@ -65,8 +65,16 @@ TransferEnd BodyEnd(const TransferLimits& limits, std::optional<std::uint64_t> a
   return TransferEnd::kComplete;
 }
 
+std::uint32_t ReadPacer::BetFor(const TransferLimits& limits) {
+  if (limits.stall_window_ms == 0) return UINT32_MAX;
+  return std::max<std::uint32_t>(limits.stall_min_bytes / 2, 1);
+}
+
 std::uint32_t ReadPacer::Next(std::uint32_t available) const {
-  return std::min(chunk_, std::max({available, paced_, std::uint32_t{1}}));
+  const std::uint64_t most = std::uint64_t{available} + bet_;
+  const std::uint64_t paced = std::min<std::uint64_t>(paced_, most);
+  return static_cast<std::uint32_t>(
+      std::min<std::uint64_t>(chunk_, std::max<std::uint64_t>({available, paced, 1})));
 }
 
 void ReadPacer::Done(std::uint32_t got, std::uint64_t elapsed_ms) {

@@ -50,15 +50,25 @@ TransferEnd AnnouncedLengthEnd(const TransferLimits& limits,
 TransferEnd BodyEnd(const TransferLimits& limits, std::optional<std::uint64_t> announced,
                     std::uint64_t received, bool expects_body);
 
-// The sizes of the reads of a transfer. WinInet returns from a read only when its buffer is full
-// or the body has ended, so a read asks for what is already there, or for what the link brought
-// in about a quarter of a second if that is more, never more than the chunk: a fast link is read
-// in whole chunks, a slow one never waits long inside one read, and the bytes that did arrive are
-// never held back in a read that waits for more. The rate is measured over spans of at least
-// kMeasureMs, as reads that only drain what is already there take no measurable time.
+// The sizes of the reads of a transfer. A read returns only when its room is full or the body has
+// ended (WinInet's reads do), so asking for more than is already there is a bet that the link
+// brings the rest soon. A read asks for what is there, or for what the link brought in about a
+// quarter of a second if that is more, never more than the chunk: a fast link is read in whole
+// chunks, and a slow one never waits long inside one read. The rate is measured over spans of at
+// least kMeasureMs, as reads that only drain what is already there take no measurable time.
+//
+// A rate can drop at any moment (a host sends a burst, then trickles), and the bytes a read waits
+// for are hidden from the stall rule until it returns; so a read never asks for more than `bet`
+// bytes beyond what is there. Under a stall rule the bet is half the rule's minimum: a link that
+// brings at least that minimum in every window fills such a read within half a window, so its
+// arrivals are seen in time whatever rate came before. The next reads re-measure the rate.
 class ReadPacer {
  public:
-  explicit ReadPacer(std::uint32_t chunk) : chunk_(chunk == 0 ? 1 : chunk) {}
+  explicit ReadPacer(std::uint32_t chunk, std::uint32_t bet = UINT32_MAX)
+      : chunk_(chunk == 0 ? 1 : chunk), bet_(bet) {}
+
+  // The most a read of a transfer under `limits` asks for beyond what is there.
+  static std::uint32_t BetFor(const TransferLimits& limits);
 
   // The size of the next read, given the bytes already waiting (at least 1 is asked for).
   std::uint32_t Next(std::uint32_t available) const;
@@ -70,6 +80,7 @@ class ReadPacer {
 
  private:
   std::uint32_t chunk_;
+  std::uint32_t bet_;
   std::uint32_t paced_ = 0;
   std::uint64_t measured_bytes_ = 0;
   std::uint64_t measured_ms_ = 0;

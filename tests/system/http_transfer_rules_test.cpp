@@ -126,5 +126,23 @@ TEST(ReadPacer, AsksForWhatIsThereUntilTheRateIsKnown) {
   EXPECT_EQ(pacer.Next(300), 300u);
 }
 
+TEST(ReadPacer, NeverBetsMoreThanItsBetBeyondWhatIsThere) {
+  EXPECT_EQ(ReadPacer::BetFor(kStall), 50u);
+  EXPECT_EQ(ReadPacer::BetFor({0, 0, 0, 0, 1000, 1}), 1u);
+  EXPECT_EQ(ReadPacer::BetFor({}), UINT32_MAX);
+  // A burst: 4 MiB drained in 20 ms teaches a rate of whole chunks.
+  ReadPacer pacer(1u << 20, 512);
+  pacer.Done(4u << 20, 20);
+  // What is there is read whole; beyond it, no more than the bet.
+  EXPECT_EQ(pacer.Next(1u << 20), 1u << 20);
+  EXPECT_EQ(pacer.Next(256), 768u);
+  EXPECT_EQ(pacer.Next(0), 512u);
+  // The trickle after it is measured anew: 512 bytes in 250 ms.
+  pacer.Done(512, 250);
+  EXPECT_EQ(pacer.Next(1), 512u);
+  pacer.Done(256, 250);
+  EXPECT_EQ(pacer.Next(1), 256u);
+}
+
 }  // namespace
 }  // namespace lq

@@ -142,7 +142,7 @@ class Transfer {
     std::optional<std::int64_t> length;
     if (head.length)
       length = static_cast<std::int64_t>(std::min<std::uint64_t>(*head.length, INT64_MAX));
-    ReadPacer pacer(HttpReadChunkSize(length));
+    ReadPacer pacer(HttpReadChunkSize(length), ReadPacer::BetFor(shared_->limits));
     std::vector<std::uint8_t> buffer;
     std::uint64_t last = NowMs();
     for (;;) {

@@ -370,6 +370,17 @@ TEST_F(HttpReadTest, DownloadStreamsIntoTheSinkAndStopsWhenItDeclines) {
   EXPECT_EQ(declining.takes_, 1);
 }
 
+TEST_F(HttpReadTest, BodyThatSlowsDownAfterABurstIsNotStalled) {
+  // 4 MiB at once, then 8 KiB at 2 KiB a second: flowing at twice the rule's minimum all along.
+  // A read that asked for as much as the burst brought would wait for the whole tail and hide
+  // its arrivals from the stall rule.
+  RecordingSink sink;
+  EXPECT_EQ(HttpDownload(Url("/fault/burst/4m/8k/2048"), Limits(15'000, 0, 0, 3'000, 3'000), sink),
+            TransferEnd::kComplete);
+  ASSERT_EQ(sink.bytes_.size(), (4u << 20) + 8192);
+  EXPECT_EQ(test::PatternMismatch(sink.bytes_.data(), sink.bytes_.size()), sink.bytes_.size());
+}
+
 TEST_F(HttpReadTest, DownloadPastItsDeadlineNeverTouchesTheSinkAgain) {
   // A byte every 10 ms: the deadline passes in the middle of the body (the head takes about a
   // second and a half), while the transfer's thread still receives bytes inside WinInet.

@@ -1,6 +1,6 @@
 // HttpRead throughput and memory on a large body.
 //
-//   system_http_bench <port> [MiB] [rounds]
+//   system_http_bench <port> [MiB] [rounds] [burst]
 //
 // Reads /fault/pattern/<MiB>m (with Content-Length) and /fault/no-length/<MiB>m from the endpoint
 // on 127.0.0.1:<port> with HttpRead, then the same body with a bare InternetReadFile loop of the
@@ -8,12 +8,16 @@
 // both routes, into memory allocated for the round and never touched before, as every new body
 // is. Prints the best
 // time of each, the cost of touching that much new memory alone, the ratios and the peak working
-// set of the HttpRead phase (measured before the bare loop's buffer exists).
+// set of the HttpRead phase (measured before the bare loop's buffer exists). Then the same body as
+// a package downloads it (HttpDownload under the package limits, whose stall rule bounds each
+// read's bet), and with "burst" the time of a package of 4 MiB at once and then 64 KiB at 2 KiB a
+// second (the endpoint of burst_routes.py).
 #include <windows.h>
 // windows.h first: these headers build on its types.
 #include <psapi.h>
 #include <wininet.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -22,6 +26,17 @@
 #include "runtime/system/http_read.h"
 
 namespace {
+
+// Counts the bytes and drops them.
+class CountingSink final : public lq::BodySink {
+ public:
+  bool Begin(const lq::ResponseHead&) override { return true; }
+  bool Take(std::span<const std::uint8_t> bytes) override {
+    received_ += bytes.size();
+    return true;
+  }
+  std::size_t received_ = 0;
+};
 
 double Now() {
   LARGE_INTEGER f, t;
@@ -155,6 +170,32 @@ int main(int argc, char** argv) {
   }
   InternetCloseHandle(session);
 
+  double bestPackage = 1e30;
+  for (int i = 0; i < rounds; ++i) {
+    CountingSink sink;
+    const double t0 = Now();
+    const lq::TransferEnd end = lq::HttpDownload(lq::Text(base + sized), lq::kPackageLimits, sink);
+    bestPackage = std::min(bestPackage, Now() - t0);
+    if (end != lq::TransferEnd::kComplete || sink.received_ != size) {
+      std::fprintf(stderr, "the package download ended %d with %zu bytes\n", static_cast<int>(end),
+                   sink.received_);
+      return 1;
+    }
+  }
+  double burst = 0;
+  if (argc > 4 && std::string(argv[4]) == "burst") {
+    CountingSink sink;
+    const double t0 = Now();
+    const lq::TransferEnd end =
+        lq::HttpDownload(lq::Text(base + "/fault/burst/4m/64k/2048"), lq::kPackageLimits, sink);
+    burst = Now() - t0;
+    if (end != lq::TransferEnd::kComplete || sink.received_ != (4u << 20) + (64u << 10)) {
+      std::fprintf(stderr, "the burst-then-trickle package ended %d with %zu bytes after %.1f s\n",
+                   static_cast<int>(end), sink.received_, burst);
+      return 1;
+    }
+  }
+
   std::printf("body                       %8.0f MiB\n", MiB(size));
   std::printf("HttpRead, Content-Length   %8.3f s  %8.1f MiB/s\n", best, MiB(size) / best);
   std::printf("HttpRead, no length        %8.3f s  %8.1f MiB/s\n", bestUnsized,
@@ -164,6 +205,9 @@ int main(int argc, char** argv) {
               MiB(size) / bestFresh);
   std::printf("  the same, no length       %8.3f s  %8.1f MiB/s\n", bestFreshUnsized,
               MiB(size) / bestFreshUnsized);
+  std::printf("package download (stall rule) %8.3f s  %8.1f MiB/s\n", bestPackage,
+              MiB(size) / bestPackage);
+  if (burst != 0) std::printf("4 MiB, then 64 KiB at 2 KiB/s  %8.3f s\n", burst);
   std::printf("first touch of %4.0f MiB     %8.3f s\n", MiB(size), bestTouch);
   std::printf("HttpRead / bare, one buffer          %5.2f (no length: %.2f)\n", bestBare / best,
               bestBare / bestUnsized);
