@@ -11,6 +11,10 @@ lq_add_test(zip_check_tests
   DEPS lq_skin_install lq_skins_test_support
   PROPERTIES ENVIRONMENT "LQ_ZIP_REGRESSIONS=${CMAKE_CURRENT_LIST_DIR}/regressions")
 
+lq_add_test(package_store_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/package_store_test.cpp
+  DEPS lq_skin_install)
+
 lq_add_test(game_files_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/game_files_test.cpp
   DEPS lq_skin_install lq_skins_test_support)
