@@ -33,8 +33,7 @@ bool PlatformShell::OpenCommonDialog(WindowId window, UnitId dialog) {
 }
 
 ByteSet PlatformShell::FetchPage(const Text& url) {
-  return HttpRequest(url, 0, {}, nullptr, nullptr, nullptr, nullptr, false, nullptr, {},
-                     kSharePageLimits);
+  return HttpRequest(url, kSharePageLimits);
 }
 
 bool PlatformShell::WriteBytesToFile(const Text& fileName, const ByteSet& bytes) {

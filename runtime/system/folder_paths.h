@@ -2,7 +2,7 @@
 #pragma once
 
 #include "runtime/commands/values.h"
-#include "runtime/system/folder_path_rules.h"
+#include "runtime/system/special_folder_query.h"
 
 namespace lq {
 

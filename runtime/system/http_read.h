@@ -1,6 +1,8 @@
 // HttpRead: fetches a URL with a plain GET over the program's one shared internet session.
 #pragma once
 
+#include <string_view>
+
 #include "runtime/commands/values.h"
 #include "runtime/system/http_transfer.h"
 
@@ -12,6 +14,10 @@ namespace lq {
 // returns the part that arrived. Safe to call from several threads at once. The URL is GBK; what
 // follows a '#' is dropped.
 ByteSet HttpRead(const Text& url);
+
+// The URL without its fragment: everything before the first '#'. A '#' byte never occurs inside a
+// GBK character (trail bytes start at 0x40), so the cut is safe on GBK texts.
+inline std::string_view CutAtFragment(std::string_view url) { return url.substr(0, url.find('#')); }
 
 // HttpRead that also tells the response status, for callers that must refuse error pages, within
 // the given limits. The body is what arrived (up to one byte past a cap); `end` tells whether that

@@ -1,6 +1,6 @@
 #include "runtime/system/response_head.h"
 
-#include "runtime/system/http_read_rules.h"
+#include "runtime/system/response_body.h"
 
 namespace lq {
 namespace {

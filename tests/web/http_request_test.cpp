@@ -54,11 +54,11 @@ TEST_F(HttpRequestTest, UrlWithoutSchemeIsPlainHttp) {
 
 TEST_F(HttpRequestTest, EmptyExtraHeadersBecomeTheFourDefaultsInOrder) {
   const Text url = Url("/web/echo/defaults");
-  Text headers;
-  EXPECT_EQ(Str(HttpRequest(url, 0, {}, nullptr, nullptr, &headers)), "ok GET");
-  EXPECT_EQ(headers, ConcatTexts("Accept: */*\r\nReferer: ", url,
-                                 "\r\nAccept-Language: zh-cn\r\n"
-                                 "Content-Type: application/x-www-form-urlencoded"));
+  HttpRequestArguments a;
+  EXPECT_EQ(Str(HttpRequest(url, a)), "ok GET");
+  EXPECT_EQ(a.extra_headers, ConcatTexts("Accept: */*\r\nReferer: ", url,
+                                         "\r\nAccept-Language: zh-cn\r\n"
+                                         "Content-Type: application/x-www-form-urlencoded"));
   const ReceivedRequest got = Received("/web/echo/defaults");
   const int accept = got.IndexOf("Accept: */*");
   const int referer = got.IndexOf("Referer: " + url.str());
@@ -76,63 +76,73 @@ TEST_F(HttpRequestTest, EmptyExtraHeadersBecomeTheFourDefaultsInOrder) {
 
 TEST_F(HttpRequestTest, LowerCaseAcceptStillGetsTheDefaultAccept) {
   const Text url = Url("/web/echo/lower-accept");
-  Text headers = "accept: text/html";
-  HttpRequest(url, 0, {}, nullptr, nullptr, &headers);
-  EXPECT_EQ(headers, ConcatTexts("accept: text/html\r\nAccept: */*\r\nReferer: ", url,
-                                 "\r\nAccept-Language: zh-cn\r\n"
-                                 "Content-Type: application/x-www-form-urlencoded"));
+  HttpRequestArguments a;
+  a.extra_headers = "accept: text/html";
+  HttpRequest(url, a);
+  EXPECT_EQ(a.extra_headers, ConcatTexts("accept: text/html\r\nAccept: */*\r\nReferer: ", url,
+                                         "\r\nAccept-Language: zh-cn\r\n"
+                                         "Content-Type: application/x-www-form-urlencoded"));
   EXPECT_GE(Received("/web/echo/lower-accept").IndexOf("Accept: */*"), 0);
 }
 
 TEST_F(HttpRequestTest, UserAgentComesFromTheExtraHeaders) {
-  Text headers = "X-Probe: 1\r\nUser-Agent: LQ-Probe/2.0";
-  HttpRequest(Url("/web/echo/agent"), 0, {}, nullptr, nullptr, &headers);
+  HttpRequestArguments a;
+  a.extra_headers = "X-Probe: 1\r\nUser-Agent: LQ-Probe/2.0";
+  HttpRequest(Url("/web/echo/agent"), a);
   const ReceivedRequest got = Received("/web/echo/agent");
   EXPECT_EQ(got.Headers("User-Agent"), std::vector<std::string>{"User-Agent: LQ-Probe/2.0"});
   EXPECT_GE(got.IndexOf("X-Probe: 1"), 0);
 }
 
 TEST_F(HttpRequestTest, MethodsOutsideTheTableSendGet) {
-  EXPECT_EQ(Str(HttpRequest(Url("/web/echo/method7"), 7)), "ok GET");
+  HttpRequestArguments a;
+  a.method = 7;
+  EXPECT_EQ(Str(HttpRequest(Url("/web/echo/method7"), a)), "ok GET");
   EXPECT_EQ(Received("/web/echo/method7").request_line, "GET /web/echo/method7 HTTP/1.1");
 }
 
 TEST_F(HttpRequestTest, PostSendsTheBodyTextAndWritesTheBytesBack) {
-  ByteSet bytes;
-  const ByteSet body = HttpRequest(Url("/web/echo/post"), 1, "name=\xC4\xE3&x=1", nullptr, nullptr,
-                                   nullptr, nullptr, false, &bytes);
+  HttpRequestArguments a;
+  a.method = 1;
+  a.body_text = "name=\xC4\xE3&x=1";
+  const ByteSet body = HttpRequest(Url("/web/echo/post"), a);
   EXPECT_EQ(Str(body), "ok POST");
-  EXPECT_EQ(bytes, ByteSet::FromString("name=\xC4\xE3&x=1"));
+  EXPECT_EQ(a.body_bytes, ByteSet::FromString("name=\xC4\xE3&x=1"));
   const ReceivedRequest got = Received("/web/echo/post");
   EXPECT_EQ(got.request_line, "POST /web/echo/post HTTP/1.1");
   EXPECT_EQ(got.body, "name=\xC4\xE3&x=1");
 }
 
 TEST_F(HttpRequestTest, PostPrefersTheBodyBytes) {
-  ByteSet bytes = ByteSet::FromString(std::string_view("\x00\x01raw", 5));
-  HttpRequest(Url("/web/echo/post-bytes"), 1, "ignored", nullptr, nullptr, nullptr, nullptr, false,
-              &bytes);
+  HttpRequestArguments a;
+  a.method = 1;
+  a.body_text = "ignored";
+  a.body_bytes = ByteSet::FromString(std::string_view("\x00\x01raw", 5));
+  HttpRequest(Url("/web/echo/post-bytes"), a);
   EXPECT_EQ(Received("/web/echo/post-bytes").body, std::string("\x00\x01raw", 5));
-  EXPECT_EQ(bytes, ByteSet::FromString(std::string_view("\x00\x01raw", 5)));
+  EXPECT_EQ(a.body_bytes, ByteSet::FromString(std::string_view("\x00\x01raw", 5)));
 }
 
 TEST_F(HttpRequestTest, GetSendsNoBodyAndLeavesTheBytesAlone) {
-  ByteSet bytes;
-  HttpRequest(Url("/web/echo/get-body"), 0, "text", nullptr, nullptr, nullptr, nullptr, false,
-              &bytes);
-  EXPECT_TRUE(bytes.empty());
+  HttpRequestArguments a;
+  a.body_text = "text";
+  HttpRequest(Url("/web/echo/get-body"), a);
+  EXPECT_TRUE(a.body_bytes.empty());
   EXPECT_EQ(Received("/web/echo/get-body").body, "");
 }
 
 TEST_F(HttpRequestTest, HeadHasNoBody) {
-  EXPECT_TRUE(HttpRequest(Url("/web/echo/head"), 2).empty());
+  HttpRequestArguments a;
+  a.method = 2;
+  EXPECT_TRUE(HttpRequest(Url("/web/echo/head"), a).empty());
   EXPECT_EQ(Received("/web/echo/head").request_line, "HEAD /web/echo/head HTTP/1.1");
 }
 
 TEST_F(HttpRequestTest, ProxyCarriesTheRequest) {
   // The host does not exist: only the proxy (the endpoint) can answer.
-  const ByteSet body = HttpRequest("http://proxied.invalid/web/echo/proxy", 0, {}, nullptr, nullptr,
-                                   nullptr, nullptr, false, nullptr, Text(HostAndPort()));
+  HttpRequestArguments a;
+  a.proxy = Text(HostAndPort());
+  const ByteSet body = HttpRequest("http://proxied.invalid/web/echo/proxy", a);
   EXPECT_EQ(Str(body), "ok GET");
   // The request reached the proxy in absolute form (with or without the default port).
   auto got = LastRequest(*endpoint_, "http://proxied.invalid/web/echo/proxy");
@@ -144,34 +154,31 @@ TEST_F(HttpRequestTest, ProxyCarriesTheRequest) {
 
 TEST_F(HttpRequestTest, RedirectFollowedOrReturnedAsItIs) {
   EXPECT_EQ(Str(HttpRequest(Url("/fault/redirect/302/web/echo/redirected"))), "ok GET");
-  Text response_headers;
-  const ByteSet own_body = HttpRequest(Url("/fault/redirect/302/web/echo/not-followed"), 0, {},
-                                       nullptr, nullptr, nullptr, &response_headers, true);
+  HttpRequestArguments a;
+  a.no_redirect = true;
+  const ByteSet own_body = HttpRequest(Url("/fault/redirect/302/web/echo/not-followed"), a);
   EXPECT_NE(Str(own_body).find("moved"), std::string::npos) << Str(own_body);
-  EXPECT_EQ(response_headers.str().rfind("HTTP/1.0 302", 0), 0u) << response_headers.str();
+  EXPECT_EQ(a.response_headers.str().rfind("HTTP/1.0 302", 0), 0u) << a.response_headers.str();
   EXPECT_FALSE(LastRequest(*endpoint_, "/web/echo/not-followed").has_value());
 }
 
 TEST_F(HttpRequestTest, ReceivedCookiesFromSetCookieLinesInAnyCase) {
-  Text received;
-  Text response_headers;
-  HttpRequest(Url("/web/set-cookie/two?c=a%3D1%3B%20path%3D%2F&lc=b%3D2"), 0, {}, nullptr,
-              &received, nullptr, &response_headers);
-  EXPECT_EQ(received, Text("a=1; b=2"));
-  EXPECT_NE(FindText(response_headers, "\r\nSet-Cookie: a=1; path=/\r\n", {}, false), -1);
-  EXPECT_NE(FindText(response_headers, "\r\nSet-Cookie: b=2\r\n", {}, false), -1);
-  EXPECT_EQ(FindText(response_headers, "set-cookie", {}, false), -1);
+  HttpRequestArguments a;
+  HttpRequest(Url("/web/set-cookie/two?c=a%3D1%3B%20path%3D%2F&lc=b%3D2"), a);
+  EXPECT_EQ(a.received_cookies, Text("a=1; b=2"));
+  EXPECT_NE(FindText(a.response_headers, "\r\nSet-Cookie: a=1; path=/\r\n", {}, false), -1);
+  EXPECT_NE(FindText(a.response_headers, "\r\nSet-Cookie: b=2\r\n", {}, false), -1);
+  EXPECT_EQ(FindText(a.response_headers, "set-cookie", {}, false), -1);
 }
 
 TEST_F(HttpRequestTest, SuppliedCookieTextIsSentAndMerged) {
-  Text cookies = "a=0; k=v";
-  Text received;
-  HttpRequest(Url("/web/set-cookie/merge?c=a%3D1%3B%20path%3D%2F&lc=b%3D2"), 0, {}, &cookies,
-              &received);
+  HttpRequestArguments a;
+  a.cookies = "a=0; k=v";
+  HttpRequest(Url("/web/set-cookie/merge?c=a%3D1%3B%20path%3D%2F&lc=b%3D2"), a);
   EXPECT_EQ(Received("/web/set-cookie/merge").Headers("Cookie"),
             std::vector<std::string>{"Cookie: a=0; k=v"});
-  EXPECT_EQ(cookies, Text("a=1; b=2; k=v"));
-  EXPECT_EQ(received, Text("a=1;b=2"));
+  EXPECT_EQ(a.cookies, Text("a=1; b=2; k=v"));
+  EXPECT_EQ(a.received_cookies, Text("a=1;b=2"));
 }
 
 TEST_F(HttpRequestTest, WithACookieTextWinInetKeepsNoCookiesOfItsOwn) {
@@ -180,10 +187,11 @@ TEST_F(HttpRequestTest, WithACookieTextWinInetKeepsNoCookiesOfItsOwn) {
   HttpRequest(Url("/web/echo/jar-on"));
   ASSERT_THAT(JoinedCookieHeaders("/web/echo/jar-on"), testing::HasSubstr("stored=1"));
   // ... but with a cookie text only that text is sent, and nothing received is stored.
-  Text cookies = "mine=2";
-  HttpRequest(Url("/web/set-cookie/not-stored?c=other%3D3%3B%20path%3D%2F"), 0, {}, &cookies);
+  HttpRequestArguments a;
+  a.cookies = "mine=2";
+  HttpRequest(Url("/web/set-cookie/not-stored?c=other%3D3%3B%20path%3D%2F"), a);
   EXPECT_EQ(JoinedCookieHeaders("/web/set-cookie/not-stored"), "Cookie: mine=2");
-  EXPECT_EQ(cookies, Text("other=3; mine=2"));
+  EXPECT_EQ(a.cookies, Text("other=3; mine=2"));
   HttpRequest(Url("/web/echo/jar-after"));
   EXPECT_THAT(JoinedCookieHeaders("/web/echo/jar-after"), testing::HasSubstr("stored=1"));
   EXPECT_THAT(JoinedCookieHeaders("/web/echo/jar-after"),
@@ -191,25 +199,24 @@ TEST_F(HttpRequestTest, WithACookieTextWinInetKeepsNoCookiesOfItsOwn) {
 }
 
 TEST_F(HttpRequestTest, ResponseHeadersLongerThanTheBufferGiveSpacesAndNoCookies) {
-  Text response_headers = "before";
-  Text received = "before";
-  Text cookies = "q=1";
-  const ByteSet body = HttpRequest(Url("/web/long-headers/6000"), 0, {}, &cookies, &received,
-                                   nullptr, &response_headers);
+  HttpRequestArguments a;
+  a.response_headers = "before";
+  a.received_cookies = "before";
+  a.cookies = "q=1";
+  const ByteSet body = HttpRequest(Url("/web/long-headers/6000"), a);
   EXPECT_EQ(Str(body), "long headers");
-  EXPECT_EQ(response_headers, Text(std::string(5000, ' ')));
-  EXPECT_EQ(received, Text());
-  EXPECT_EQ(cookies, Text("q=1"));
+  EXPECT_EQ(a.response_headers, Text(std::string(5000, ' ')));
+  EXPECT_EQ(a.received_cookies, Text());
+  EXPECT_EQ(a.cookies, Text("q=1"));
 }
 
 TEST_F(HttpRequestTest, HeadersThatFitAreReturnedWhole) {
-  Text response_headers;
-  Text received;
-  HttpRequest(Url("/web/long-headers/4000"), 0, {}, nullptr, &received, nullptr, &response_headers);
-  EXPECT_EQ(response_headers.str().rfind("HTTP/1.0 200 OK\r\n", 0), 0u);
-  EXPECT_GT(TextLength(response_headers), 4000);
-  EXPECT_LT(TextLength(response_headers), 5000);
-  EXPECT_EQ(received, Text("z=9"));
+  HttpRequestArguments a;
+  HttpRequest(Url("/web/long-headers/4000"), a);
+  EXPECT_EQ(a.response_headers.str().rfind("HTTP/1.0 200 OK\r\n", 0), 0u);
+  EXPECT_GT(TextLength(a.response_headers), 4000);
+  EXPECT_LT(TextLength(a.response_headers), 5000);
+  EXPECT_EQ(a.received_cookies, Text("z=9"));
 }
 
 TEST_F(HttpRequestTest, BodiesOfAnySizeArriveWhole) {
@@ -231,68 +238,64 @@ TEST_F(HttpRequestTest, ErrorPagesAreReturnedLikeAnyBody) {
 TEST_F(HttpRequestTest, GbkBytesPassThroughUnderAChineseAnsiCodePage) {
   // The WinInet A functions read texts in the system's ANSI code page.
   if (GetACP() != 936) GTEST_SKIP() << "the system's ANSI code page is not 936";
-  Text headers = "X-Name: 皮肤";
-  Text cookies = "n=英雄";
-  Text response_headers;
-  HttpRequest(Url("/web/set-cookie/中文?c=%D6%D0%3D1"), 0, {}, &cookies, nullptr, &headers,
-              &response_headers);
+  HttpRequestArguments a;
+  a.extra_headers = "X-Name: 皮肤";
+  a.cookies = "n=英雄";
+  HttpRequest(Url("/web/set-cookie/中文?c=%D6%D0%3D1"), a);
   const ReceivedRequest got = Received("/web/set-cookie/中文");
   EXPECT_EQ(got.request_line, "GET /web/set-cookie/%D6%D0%CE%C4?c=%D6%D0%3D1 HTTP/1.1");
   EXPECT_GE(got.IndexOf("X-Name: 皮肤"), 0);
   EXPECT_EQ(got.Headers("Cookie"), std::vector<std::string>{"Cookie: n=英雄"});
-  EXPECT_NE(FindText(response_headers, "Set-Cookie: 中=1", {}, false), -1);
-  EXPECT_EQ(cookies, Text("中=1; n=英雄"));
+  EXPECT_NE(FindText(a.response_headers, "Set-Cookie: 中=1", {}, false), -1);
+  EXPECT_EQ(a.cookies, Text("中=1; n=英雄"));
 }
 
-TEST_F(HttpRequestTest, UnreachableServerLeavesEverythingUntouched) {
-  Text cookies = "c =1";
-  Text received = "r";
-  Text headers = "h";
-  Text response_headers = "rh";
-  ByteSet bytes;
-  // Port 1 on the loopback refuses the connection at once.
-  const ByteSet body = HttpRequest("http://127.0.0.1:1/x", 1, "text", &cookies, &received, &headers,
-                                   &response_headers, false, &bytes);
+TEST_F(HttpRequestTest, RequestThatCannotBeSentStillWritesItsVariablesBack) {
+  HttpRequestArguments a;
+  a.method = 1;
+  a.body_text = "text";
+  a.cookies = "c =1";
+  a.received_cookies = "r";
+  a.extra_headers = "h";
+  a.response_headers = "rh";
+  // Port 1 on the loopback refuses the connection at once: no response headers, no cookies.
+  const ByteSet body = HttpRequest("http://127.0.0.1:1/x", a);
   EXPECT_TRUE(body.empty());
-  EXPECT_EQ(cookies, Text("c =1"));
-  EXPECT_EQ(received, Text("r"));
-  EXPECT_EQ(headers, Text("h"));
-  EXPECT_EQ(response_headers, Text("rh"));
-  EXPECT_TRUE(bytes.empty());
+  EXPECT_EQ(a.extra_headers, Text("h\r\nAccept: */*\r\nReferer: http://127.0.0.1:1/x\r\n"
+                                  "Accept-Language: zh-cn\r\n"
+                                  "Content-Type: application/x-www-form-urlencoded\r\n"
+                                  "Cookie: c =1"));
+  // No header line: the platform answers the query with spaces or an empty line.
+  EXPECT_EQ(FindText(a.response_headers, ":", {}, false), -1) << a.response_headers.str();
+  EXPECT_EQ(TrimSpaces(SubstituteText(a.response_headers, "\r\n", "", {}, {}, false)), Text());
+  EXPECT_EQ(a.received_cookies, Text());
+  EXPECT_EQ(a.cookies, Text("c=1"));
+  EXPECT_EQ(a.body_bytes, ByteSet::FromString("text"));
 }
 
-TEST_F(HttpRequestTest, TransfersPastTheirLimitsLeaveEverythingUntouched) {
-  struct Case {
-    const char* path;
-    TransferLimits limits;
-  };
-  // A minute's receive timeout where the deadline must come first.
-  const Case cases[] = {
+TEST_F(HttpRequestTest, TransfersCutOffByTheirLimitsLeaveEverythingUntouched) {
+  // The deadline while the host never answers (the engine's tests hold every other bound), and
+  // a body past the cap.
+  const std::pair<const char*, TransferLimits> cases[] = {
       {"/fault/silent", {2'000, 60'000, 800, 0, 0, 0}},
-      {"/fault/silent", {2'000, 800, 0, 0, 0, 0}},
-      {"/fault/trickle/300/web/echo/trickled", {2'000, 60'000, 1'200, 0, 0, 0}},
-      {"/fault/half-silent/20000", {2'000, 800, 0, 0, 0, 0}},
-      {"/fault/pattern/5000", {2'000, 60'000, 0, 4999, 0, 0}},
       {"/fault/no-length/300000", {2'000, 60'000, 0, 100'000, 0, 0}},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.path);
-    Text cookies = "c=1";
-    Text received = "r";
-    Text headers = "h";
-    Text response_headers = "rh";
-    const ByteSet body = HttpRequest(Url(c.path), 0, {}, &cookies, &received, &headers,
-                                     &response_headers, false, nullptr, {}, c.limits);
-    EXPECT_TRUE(body.empty());
-    EXPECT_EQ(cookies, Text("c=1"));
-    EXPECT_EQ(received, Text("r"));
-    EXPECT_EQ(headers, Text("h"));
-    EXPECT_EQ(response_headers, Text("rh"));
+  for (const auto& [path, limits] : cases) {
+    SCOPED_TRACE(path);
+    HttpRequestArguments a;
+    a.cookies = "c=1";
+    a.received_cookies = "r";
+    a.extra_headers = "h";
+    a.response_headers = "rh";
+    a.limits = limits;
+    EXPECT_TRUE(HttpRequest(Url(path), a).empty());
+    EXPECT_EQ(a.cookies, Text("c=1"));
+    EXPECT_EQ(a.received_cookies, Text("r"));
+    EXPECT_EQ(a.extra_headers, Text("h"));
+    EXPECT_EQ(a.response_headers, Text("rh"));
   }
   // Within its limits the share page's bounds change nothing.
-  EXPECT_EQ(Str(HttpRequest(Url("/web/echo/bounded"), 0, {}, nullptr, nullptr, nullptr, nullptr,
-                            false, nullptr, {}, kSharePageLimits)),
-            "ok GET");
+  EXPECT_EQ(Str(HttpRequest(Url("/web/echo/bounded"), kSharePageLimits)), "ok GET");
 }
 
 TEST_F(HttpRequestTest, BodyShorterThanItsLengthComesBackAsFarAsItCame) {

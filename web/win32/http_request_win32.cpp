@@ -1,180 +1,94 @@
-// HttpRequest on WinInet, a layer over the runtime's one transfer core: the request's options are
-// its own, the send, the bounded read loop and the timeouts are the core's. The WinInet functions
-// are the program's declared A functions: the URL, host, path and header texts go to them as the
-// GBK bytes they are (ASCII in practice).
-#include <windows.h>
-#include <wininet.h>
-
-#include <algorithm>
+// HttpRequest on the runtime's one WinInet request and transfer engine: the request's options are
+// its own, the send, the bounded read loop and the timeouts are the engine's. WinInet is reached
+// through the program's declared A functions: the URL, host, path and header texts go to them as
+// the GBK bytes they are (ASCII in practice).
 #include <memory>
 #include <string>
-#include <string_view>
 
 #include "runtime/commands/text_commands.h"
-#include "runtime/errors/win32/declared_call.h"
-#include "runtime/system/http_read_rules.h"
-#include "runtime/system/win32/http_core.h"
+#include "runtime/system/response_body.h"
+#include "runtime/system/win32/internet_request.h"
 #include "web/cookies.h"
 #include "web/http_request.h"
-#include "web/http_request_rules.h"
+#include "web/http_request_parts.h"
 #include "web/url_parts.h"
-#include "web/win32/internet_handle.h"
 
 namespace lq {
 namespace {
 
+static_assert(kFlagReload == INTERNET_FLAG_RELOAD && kFlagNeedFile == INTERNET_FLAG_NEED_FILE &&
+              kFlagNoCookies == INTERNET_FLAG_NO_COOKIES &&
+              kFlagNoAutoRedirect == INTERNET_FLAG_NO_AUTO_REDIRECT &&
+              kFlagSecure == INTERNET_FLAG_SECURE &&
+              kFlagIgnoreRedirectToHttps == INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS);
+static_assert(INTERNET_OPEN_TYPE_DIRECT == 1 && INTERNET_OPEN_TYPE_PROXY == 3);
+
 constexpr char kHttpVersion[] = "HTTP/1.1";
-constexpr DWORD kServiceHttp = 3;               // INTERNET_SERVICE_HTTP
-constexpr DWORD kQueryRawHeadersCrLf = 22;      // HTTP_QUERY_RAW_HEADERS_CRLF
-constexpr DWORD kQueryStatusCode = 19;          // HTTP_QUERY_STATUS_CODE
-constexpr DWORD kQueryFlagNumber = 0x20000000;  // HTTP_QUERY_FLAG_NUMBER
-constexpr std::int32_t kResponseHeadersSize = 5000;
+constexpr std::uint32_t kResponseHeadersSize = 5000;
 
-// A text as the argument of an A function; null for "none".
-const char* Arg(const Text& text) { return text.c_str(); }
-
-bool QueryInfo(HINTERNET request, DWORD query, void* buffer, DWORD* length) {
-  return CallDeclared<decltype(&::HttpQueryInfoA)>(DeclaredFunctionId::kHttpQueryInfoA, request,
-                                                   query, buffer, length, nullptr) != FALSE;
+std::optional<std::string> Named(bool used, const Text& text) {
+  return used ? std::optional<std::string>(std::string(text.view())) : std::nullopt;
 }
-
-// HttpRequest's request as the transfer core runs it: a session, connection and request of its
-// own, reached through the program's declared A functions.
-class RequestChannel : public sys::RequestChannel {
- public:
-  RequestChannel(const Text& url, HttpMethod method, Text agent, ProxySetting proxy, DWORD flags,
-                 Text headers, ByteSet body)
-      : url_(url),
-        method_(method),
-        agent_(std::move(agent)),
-        proxy_(std::move(proxy)),
-        flags_(flags),
-        headers_(std::move(headers)),
-        body_(std::move(body)) {}
-
-  HINTERNET Open() override {
-    session_ = InternetHandle(CallDeclared<decltype(&::InternetOpenA)>(
-        DeclaredFunctionId::kInternetOpenA, Arg(agent_), proxy_.access_type,
-        proxy_.use_proxy ? Arg(proxy_.proxy_name) : nullptr,
-        proxy_.use_proxy ? Arg(proxy_.bypass_list) : nullptr, 0));
-    if (!session_) return nullptr;
-    const Text host = ExtractHost(url_, false);
-    const auto port = static_cast<INTERNET_PORT>(ExtractPort(url_));
-    connection_ = InternetHandle(CallDeclared<decltype(&::InternetConnectA)>(
-        DeclaredFunctionId::kInternetConnectA, session_.get(), Arg(host), port, nullptr, nullptr,
-        kServiceHttp, 0, 0));
-    if (!connection_) return nullptr;
-    const Text path = ExtractObjectPath(url_);
-    request_ = InternetHandle(CallDeclared<decltype(&::HttpOpenRequestA)>(
-        DeclaredFunctionId::kHttpOpenRequestA, connection_.get(), HttpVerb(method_), Arg(path),
-        kHttpVersion, nullptr, nullptr, flags_, 0));
-    return request_.get();
-  }
-
-  bool Send() override {
-    const auto headers_length = static_cast<DWORD>(TextLength(headers_));
-    if (method_ == HttpMethod::kGet) {
-      static char empty_text[] = "";
-      return CallDeclared<decltype(&::HttpSendRequestA)>(DeclaredFunctionId::kHttpSendRequestText,
-                                                         request_.get(), Arg(headers_),
-                                                         headers_length, empty_text, 0) != FALSE;
-    }
-    void* data = body_.empty() ? nullptr : body_.data();
-    return CallDeclared<decltype(&::HttpSendRequestA)>(
-               DeclaredFunctionId::kHttpSendRequestBytes, request_.get(), Arg(headers_),
-               headers_length, data, static_cast<DWORD>(body_.size())) != FALSE;
-  }
-
-  bool Read(void* buffer, DWORD size, DWORD* got) override {
-    return CallDeclared<decltype(&::InternetReadFile)>(DeclaredFunctionId::kInternetReadFile,
-                                                       request_.get(), buffer, size, got) != FALSE;
-  }
-
-  int Status() override {
-    DWORD status = 0;
-    DWORD size = sizeof status;
-    return QueryInfo(request_.get(), kQueryStatusCode | kQueryFlagNumber, &status, &size)
-               ? static_cast<int>(status)
-               : 0;
-  }
-
-  std::optional<std::string> Header(DWORD query) override {
-    char value[512];
-    DWORD size = sizeof value;
-    if (!QueryInfo(request_.get(), query, value, &size)) return std::nullopt;
-    return std::string(value, std::min<DWORD>(size, sizeof value));
-  }
-
-  bool ExpectsBody() const override { return method_ != HttpMethod::kHead; }
-
-  // The raw response headers; 5000 spaces when they do not fit in 5000 bytes.
-  void Finish() override {
-    std::string buffer(kResponseHeadersSize, ' ');
-    DWORD length = kResponseHeadersSize;
-    QueryInfo(request_.get(), kQueryRawHeadersCrLf, buffer.data(), &length);
-    raw_headers_ = NormalizeSetCookie(Text(std::move(buffer)));
-  }
-
-  Text& raw_headers() { return raw_headers_; }
-  Text& headers() { return headers_; }
-  ByteSet& body() { return body_; }
-
- private:
-  const Text url_;
-  const HttpMethod method_;
-  const Text agent_;
-  const ProxySetting proxy_;
-  const DWORD flags_;
-  Text headers_;
-  ByteSet body_;
-  Text raw_headers_;
-  // Closed in reverse order: request, connection, session.
-  InternetHandle session_;
-  InternetHandle connection_;
-  InternetHandle request_;
-};
 
 }  // namespace
 
-ByteSet HttpRequest(const Text& url, std::int32_t method_number, const Text& body_text,
-                    Text* cookies, Text* received_cookies, Text* extra_headers,
-                    Text* response_headers, bool no_redirect, ByteSet* body_bytes,
-                    const Text& proxy, const TransferLimits& limits) {
-  const HttpMethod method = HttpMethodOf(method_number);
+ByteSet HttpRequest(const Text& url, HttpRequestArguments& arguments) {
+  const HttpMethod method = HttpMethodOf(arguments.method);
   const bool https = IsHttpsUrl(url);
-  const bool cookie_text_supplied = cookies != nullptr;
-  const Text cookie_text = cookie_text_supplied ? *cookies : Text();
-  Text headers = extra_headers != nullptr ? *extra_headers : Text();
-  Text agent = UserAgentFor(headers);
+  const bool cookie_text_supplied = arguments.cookies.has_value();
+  const Text cookie_text = arguments.cookies.value_or(Text());
+  Text headers = arguments.extra_headers;
+  const Text agent = UserAgentFor(headers);
   AppendDefaultHeaders(headers, url, cookie_text);
-  ByteSet body = body_bytes != nullptr ? *body_bytes : ByteSet();
-  if (method != HttpMethod::kGet && body.empty()) body = ByteSet::FromString(body_text.view());
-
-  auto channel = std::make_shared<RequestChannel>(
-      url, method, std::move(agent), ProxySettingFor(proxy, https),
-      RequestFlags(cookie_text_supplied, no_redirect, https), std::move(headers), std::move(body));
-  BodyCollector response;
-  const sys::TransferReport report = sys::RunTransfer(channel, limits, response);
-  // A request that got no answer, or one past its limits, leaves the caller's variables as they
-  // were; a body that broke off is returned as far as it came.
-  switch (report.end) {
-    case TransferEnd::kComplete:
-    case TransferEnd::kBroken:
-    case TransferEnd::kStopped:
-      break;
-    default:
-      return {};
+  ByteSet body = arguments.body_bytes;
+  if (method != HttpMethod::kGet && body.empty()) {
+    body = ByteSet::FromString(arguments.body_text.view());
   }
-  if (response.out_of_memory() || !report.finished) return {};
 
-  Text raw_headers = std::move(channel->raw_headers());
+  sys::RequestOptions options;
+  options.calls = sys::InternetCalls::kDeclared;
+  options.shared_session = false;
+  options.agent = std::string(agent.view());
+  const ProxySetting proxy = ProxySettingFor(arguments.proxy, https);
+  options.access = proxy.access_type;
+  options.proxy_name = Named(proxy.use_proxy, proxy.proxy_name);
+  options.bypass_list = Named(proxy.use_proxy, proxy.bypass_list);
+  options.target.host = std::string(ExtractHost(url, false).view());
+  options.target.port = static_cast<INTERNET_PORT>(ExtractPort(url));
+  options.target.object = std::string(ExtractObjectPath(url).view());
+  options.verb = HttpVerb(method);
+  options.version = kHttpVersion;
+  options.flags = RequestFlags(cookie_text_supplied, arguments.no_redirect, https);
+  options.headers = std::string(headers.view());
+  options.send_bytes = method != HttpMethod::kGet;
+  options.body = std::move(body);
+  options.expects_body = method != HttpMethod::kHead;
+  options.raw_headers_size = kResponseHeadersSize;
+
+  auto request = std::make_shared<sys::InternetRequest>(std::move(options));
+  BodyCollector response;
+  const TransferReport report = RunTransfer(request, arguments.limits, response);
+  // No request at all, or one cut off while it may still be under way, leaves the caller's
+  // variables as they were. So does a body past the cap or past memory.
+  if (!report.opened || !report.finished || report.end == TransferEnd::kTooLarge ||
+      response.out_of_memory()) {
+    return {};
+  }
+  // Any other end, a request that could not be sent among them, writes the variables back.
+  Text raw_headers = NormalizeSetCookie(Text(std::move(request->raw_headers())));
   Text received = ReceivedCookies(raw_headers);
-  if (extra_headers != nullptr) *extra_headers = std::move(channel->headers());
-  if (body_bytes != nullptr && method != HttpMethod::kGet) *body_bytes = std::move(channel->body());
-  if (response_headers != nullptr) *response_headers = std::move(raw_headers);
-  if (cookie_text_supplied) MergeCookies(*cookies, received);
-  if (received_cookies != nullptr) *received_cookies = std::move(received);
+  arguments.extra_headers = std::move(headers);
+  if (method != HttpMethod::kGet) arguments.body_bytes = std::move(request->body());
+  arguments.response_headers = std::move(raw_headers);
+  if (cookie_text_supplied) MergeCookies(*arguments.cookies, received);
+  arguments.received_cookies = std::move(received);
   return response.Body();
+}
+
+ByteSet HttpRequest(const Text& url, const TransferLimits& limits) {
+  HttpRequestArguments arguments;
+  arguments.limits = limits;
+  return HttpRequest(url, arguments);
 }
 
 }  // namespace lq

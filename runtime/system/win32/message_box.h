@@ -7,7 +7,7 @@
 
 #include "runtime/commands/values.h"
 #include "runtime/system/message_box_content.h"
-#include "runtime/system/message_box_rules.h"
+#include "runtime/system/message_box_style.h"
 
 namespace lq {
 

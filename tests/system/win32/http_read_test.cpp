@@ -204,11 +204,6 @@ TEST_F(HttpReadTest, ConditionalAndPartialGets) {
   EXPECT_EQ(again.body.view(), bytes);
 }
 
-TEST_F(HttpReadTest, DroppedConnectionGivesThePartRead) {
-  // The server promises 200000 bytes and closes after 100000.
-  ExpectPattern(HttpRead(Url("/fault/drop/200000")), 100000);
-}
-
 TEST_F(HttpReadTest, LargeBodyArrivesByteIdentical) {
   ExpectPattern(HttpRead(Url("/fault/pattern/64m")), std::size_t{64} << 20);
 }
@@ -230,44 +225,26 @@ TEST_F(HttpReadTest, ThreadsMakingTheFirstCallTogetherShareOneSession) {
   for (int i = 0; i < kThreads; ++i) ExpectPattern(bodies[i], 1000 + i);
 }
 
-TEST_F(HttpReadTest, EveryBoundEndsTheTransferAsItSays) {
+TEST_F(HttpReadTest, EachKindOfFaultEndsTheTransferAsItSays) {
+  // One case per kind of host fault, for what the platform does with it: its reads of a body
+  // that stops short or claims more than comes or passes the cap unannounced, and a caller let go
+  // while a read blocks on a trickle. Every bound on every fault is the transfer engine's tests'.
   struct Case {
     const char* path;
     TransferLimits limits;
     TransferEnd end;
     std::size_t body;  // pattern bytes kept
   };
-  // Receive timeouts of a minute where another bound must end the transfer first: a deadline or
-  // stall rule that failed to hold would show as the test running into its own time-out.
+  // Receive timeouts of a minute where another bound must end the transfer first: a bound that
+  // failed to hold would show as the test running into its own time-out.
   const Case cases[] = {
-      {"/fault/pattern/70000", Limits(60'000, 30'000, 1 << 20, 2'000, 1024), TransferEnd::kComplete,
-       70000},
-      {"/fault/pattern/3m", Limits(60'000, 0, 0, 2'000, 1024), TransferEnd::kComplete, 3 << 20},
-      // The host accepts and never answers.
-      {"/fault/silent", Limits(60'000, 800, 0), TransferEnd::kTimedOut, 0},
-      {"/fault/silent", Limits(800, 0, 0), TransferEnd::kTimedOut, 0},
-      {"/fault/silent", Limits(60'000, 0, 0, 800, 1024), TransferEnd::kStalled, 0},
       // One byte every 300 ms, head included: each read is answered, the whole is not.
-      {"/fault/trickle/300/fault/pattern/100", Limits(60'000, 1'200, 0), TransferEnd::kTimedOut, 0},
       {"/fault/trickle/300/fault/pattern/100", Limits(60'000, 0, 0, 1'200, 1024),
        TransferEnd::kStalled, 0},
-      // Half of the announced body, then silence. The receive timeout ends the read that waits
-      // with what arrived; a caller let go at its deadline or stall keeps what had been handed
-      // over by then (a read may still hold the last bytes).
-      {"/fault/half-silent/20000", Limits(800, 0, 0), TransferEnd::kTimedOut, 10000},
-      {"/fault/half-silent/20000", Limits(60'000, 0, 0, 800, 1024), TransferEnd::kStalled, 0},
-      {"/fault/half-silent/20000", Limits(60'000, 1'000, 0), TransferEnd::kTimedOut, 0},
-      // The cap, announced or not.
-      {"/fault/pattern/5000", Limits(60'000, 0, 4999), TransferEnd::kTooLarge, 0},
-      {"/fault/no-length/300000", Limits(60'000, 0, 100'000), TransferEnd::kTooLarge, 0},
-      {"/fault/pattern/5000", Limits(60'000, 0, 5000), TransferEnd::kComplete, 5000},
-      // A length that claims more than comes.
+      {"/fault/drop/200000", Limits(60'000, 0, 0), TransferEnd::kBroken, 100000},
       {"/fault/lie/2147483647/fault/pattern/1000", Limits(60'000, 0, 0), TransferEnd::kBroken,
        1000},
-      {"/fault/lie/99999999/fault/pattern/1000", Limits(60'000, 0, 1 << 20), TransferEnd::kTooLarge,
-       0},
-      {"/fault/drop/200000", Limits(60'000, 0, 0), TransferEnd::kBroken, 100000},
-      {"/fault/drop/200000", Limits(60'000, 5'000, 0, 2'000, 1024), TransferEnd::kBroken, 100000},
+      {"/fault/no-length/300000", Limits(60'000, 0, 100'000), TransferEnd::kTooLarge, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
@@ -283,55 +260,9 @@ TEST_F(HttpReadTest, EveryBoundEndsTheTransferAsItSays) {
   }
 }
 
-// A listening socket whose backlog is full: the system answers no further connection attempt,
-// so a client's connect hangs as it does towards a host that drops its packets.
-class FullBacklog {
- public:
-  FullBacklog() {
-    WSADATA wsa;
-    WSAStartup(MAKEWORD(2, 2), &wsa);
-    listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof(a));
-    listen(listener_, 0);
-    int len = sizeof(a);
-    getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &len);
-    port_ = ntohs(a.sin_port);
-    for (SOCKET& c : fillers_) {
-      c = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-      u_long nonblocking = 1;
-      ioctlsocket(c, FIONBIO, &nonblocking);
-      connect(c, reinterpret_cast<sockaddr*>(&a), sizeof(a));
-    }
-  }
-  ~FullBacklog() {
-    for (SOCKET c : fillers_) closesocket(c);
-    closesocket(listener_);
-    WSACleanup();
-  }
-  int port() const { return port_; }
-
- private:
-  SOCKET listener_ = INVALID_SOCKET;
-  SOCKET fillers_[4] = {};
-  int port_ = 0;
-};
-
-TEST_F(HttpReadTest, DeadlineAndStallRuleHoldWhileTheConnectionIsNotAccepted) {
-  // Wine leaves such a connect to the system, whatever connect timeout is set: the deadline and
-  // the stall rule must end the transfer by themselves.
-  FullBacklog host;
-  const Text url("http://127.0.0.1:" + std::to_string(host.port()) + "/x");
-  EXPECT_EQ(HttpReadWithStatus(url, {60'000, 60'000, 800, 0, 0, 0}).end, TransferEnd::kTimedOut);
-  EXPECT_EQ(HttpReadWithStatus(url, {60'000, 60'000, 0, 0, 800, 1024}).end, TransferEnd::kStalled);
-}
-
 // Records what a download hands over.
 class RecordingSink : public BodySink {
  public:
-  explicit RecordingSink(std::size_t stop_after = SIZE_MAX) : stop_after_(stop_after) {}
   bool Begin(const ResponseHead& head) override {
     status_ = head.status;
     length_ = head.length;
@@ -339,18 +270,15 @@ class RecordingSink : public BodySink {
   }
   bool Take(std::span<const std::uint8_t> bytes) override {
     bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
-    ++takes_;
-    return bytes_.size() < stop_after_;
+    return true;
   }
 
-  std::size_t stop_after_;
   int status_ = 0;
   std::optional<std::uint64_t> length_;
   std::vector<std::uint8_t> bytes_;
-  std::atomic<int> takes_{0};
 };
 
-TEST_F(HttpReadTest, DownloadStreamsIntoTheSinkAndStopsWhenItDeclines) {
+TEST_F(HttpReadTest, DownloadStreamsIntoTheSink) {
   RecordingSink all;
   EXPECT_EQ(HttpDownload(Url("/fault/pattern/300000"), kPackageLimits, all),
             TransferEnd::kComplete);
@@ -363,11 +291,6 @@ TEST_F(HttpReadTest, DownloadStreamsIntoTheSinkAndStopsWhenItDeclines) {
   EXPECT_EQ(HttpDownload(Url("/no/such/package.zip"), kPackageLimits, missing),
             TransferEnd::kComplete);
   EXPECT_EQ(missing.status_, 404);
-
-  RecordingSink declining(1);
-  EXPECT_EQ(HttpDownload(Url("/fault/pattern/300000"), kPackageLimits, declining),
-            TransferEnd::kStopped);
-  EXPECT_EQ(declining.takes_, 1);
 }
 
 TEST_F(HttpReadTest, BodyThatSlowsDownAfterABurstIsNotStalled) {
@@ -378,20 +301,6 @@ TEST_F(HttpReadTest, BodyThatSlowsDownAfterABurstIsNotStalled) {
   EXPECT_EQ(HttpDownload(Url("/fault/burst/4m/8k/2048"), Limits(15'000, 0, 0, 3'000, 3'000), sink),
             TransferEnd::kComplete);
   ASSERT_EQ(sink.bytes_.size(), (4u << 20) + 8192);
-  EXPECT_EQ(test::PatternMismatch(sink.bytes_.data(), sink.bytes_.size()), sink.bytes_.size());
-}
-
-TEST_F(HttpReadTest, DownloadPastItsDeadlineNeverTouchesTheSinkAgain) {
-  // A byte every 10 ms: the deadline passes in the middle of the body (the head takes about a
-  // second and a half), while the transfer's thread still receives bytes inside WinInet.
-  RecordingSink sink;
-  EXPECT_EQ(
-      HttpDownload(Url("/fault/trickle/10/fault/pattern/2000"), Limits(60'000, 6'000, 0), sink),
-      TransferEnd::kTimedOut);
-  const int takes = sink.takes_;
-  EXPECT_GT(takes, 0);
-  Sleep(1'000);
-  EXPECT_EQ(sink.takes_, takes);
   EXPECT_EQ(test::PatternMismatch(sink.bytes_.data(), sink.bytes_.size()), sink.bytes_.size());
 }
 

@@ -1,4 +1,4 @@
-#include "web/http_request_rules.h"
+#include "web/http_request_parts.h"
 
 #include "runtime/commands/text_commands.h"
 #include "runtime/commands/text_search.h"

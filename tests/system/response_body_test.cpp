@@ -1,10 +1,12 @@
-// The parts of HttpRead that need no network: the URL cut, the chunk size and the body's growth.
-#include "runtime/system/http_read_rules.h"
+// The body kept in memory as it arrives, the read sizes, and where HttpRead cuts a URL.
+#include "runtime/system/response_body.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <numeric>
+
+#include "runtime/system/http_read.h"
 
 namespace lq {
 namespace {

@@ -1,4 +1,4 @@
-#include "runtime/system/message_box_rules.h"
+#include "runtime/system/message_box_style.h"
 
 #include <gtest/gtest.h>
 

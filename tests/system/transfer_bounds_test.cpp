@@ -1,6 +1,6 @@
 // The rules of a bounded transfer: deadline and stall verdicts, lengths against the cap, and the
 // size of each read.
-#include "runtime/system/http_transfer_rules.h"
+#include "runtime/system/transfer_bounds.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "runtime/system/http_transfer_rules.h"
+#include "runtime/system/transfer_bounds.h"
 
 #include <algorithm>
 

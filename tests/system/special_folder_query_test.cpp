@@ -1,4 +1,4 @@
-#include "runtime/system/folder_path_rules.h"
+#include "runtime/system/special_folder_query.h"
 
 #include <gtest/gtest.h>
 

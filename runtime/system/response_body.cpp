@@ -1,4 +1,4 @@
-#include "runtime/system/http_read_rules.h"
+#include "runtime/system/response_body.h"
 
 #include <algorithm>
 #include <cstring>
@@ -6,8 +6,6 @@
 #include <new>
 
 namespace lq {
-
-std::string_view CutAtFragment(std::string_view url) { return url.substr(0, url.find('#')); }
 
 std::optional<std::int64_t> ParseContentLength(std::string_view value) {
   auto blank = [](char c) { return c == ' ' || c == '\t'; };

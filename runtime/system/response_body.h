@@ -1,5 +1,4 @@
-// The request rules of HttpRead that do not touch the network: where a URL ends, how large a read
-// is, and how the response body grows while it arrives.
+// The response body in memory: how large a read is, and how the body grows while it arrives.
 #pragma once
 
 #include <cstddef>
@@ -21,10 +20,6 @@ inline constexpr std::uint32_t kHttpReadMaxChunk = 1u << 20;
 inline constexpr std::uint32_t kHttpReadDefaultChunk = kHttpReadMaxChunk;
 // The most an announced length reserves before any byte of the body has arrived.
 inline constexpr std::size_t kHttpReadMaxUpFront = std::size_t{1} << 20;
-
-// The URL without its fragment: everything before the first '#'. A '#' byte never occurs inside a
-// GBK character (trail bytes start at 0x40), so the cut is safe on GBK texts.
-std::string_view CutAtFragment(std::string_view url);
 
 // Parses a Content-Length header value (decimal, optional surrounding blanks). Anything else,
 // including a value too large for 63 bits, gives nothing.

@@ -1,11 +1,11 @@
-#include "web/http_request_rules.h"
+#include "web/http_request_parts.h"
 
 #include <gtest/gtest.h>
 
 namespace lq {
 namespace {
 
-TEST(HttpRequestRulesTest, MethodsOutsideTheTableAreGet) {
+TEST(HttpRequestPartsTest, MethodsOutsideTheTableAreGet) {
   EXPECT_STREQ(HttpVerb(HttpMethodOf(0)), "GET");
   EXPECT_STREQ(HttpVerb(HttpMethodOf(1)), "POST");
   EXPECT_STREQ(HttpVerb(HttpMethodOf(2)), "HEAD");
@@ -13,7 +13,7 @@ TEST(HttpRequestRulesTest, MethodsOutsideTheTableAreGet) {
   EXPECT_STREQ(HttpVerb(HttpMethodOf(-1)), "GET");
 }
 
-TEST(HttpRequestRulesTest, UserAgentFromTheExtraHeaders) {
+TEST(HttpRequestPartsTest, UserAgentFromTheExtraHeaders) {
   EXPECT_EQ(UserAgentFor(""), Text(kDefaultUserAgent));
   EXPECT_EQ(UserAgentFor("Accept: x"), Text(kDefaultUserAgent));
   EXPECT_EQ(UserAgentFor("User-Agent:  Probe/1.0 \r\nAccept: x"), Text("Probe/1.0"));
@@ -24,7 +24,7 @@ TEST(HttpRequestRulesTest, UserAgentFromTheExtraHeaders) {
   EXPECT_EQ(UserAgentFor("User-Agent:   \r\nAccept: x"), Text(kDefaultUserAgent));
 }
 
-TEST(HttpRequestRulesTest, ProxySetting) {
+TEST(HttpRequestPartsTest, ProxySetting) {
   const ProxySetting none = ProxySettingFor("", false);
   EXPECT_EQ(none.access_type, 1u);
   EXPECT_FALSE(none.use_proxy);
@@ -38,15 +38,30 @@ TEST(HttpRequestRulesTest, ProxySetting) {
   EXPECT_EQ(https.proxy_name, Text("10.0.0.1:8080"));
 }
 
-TEST(HttpRequestRulesTest, RequestFlags) {
-  EXPECT_EQ(RequestFlags(false, false, false), 0x80000000u | 0x10u | 0x4000u);
-  EXPECT_EQ(RequestFlags(true, false, false), 0x80000000u | 0x10u | 0x80000u | 0x4000u);
-  EXPECT_EQ(RequestFlags(false, true, false), 0x80000000u | 0x10u | 0x200000u | 0x4000u);
-  EXPECT_EQ(RequestFlags(false, false, true), 0x80000000u | 0x10u | 0x800000u);
-  EXPECT_EQ(RequestFlags(true, true, true), 0x80000000u | 0x10u | 0x80000u | 0x200000u | 0x800000u);
+TEST(HttpRequestPartsTest, RequestFlags) {
+  // Reload and need-file always; no cookies with a cookie text; no redirect when asked; secure
+  // for https, else no redirect to https. (The names are WinInet's values: the request's Windows
+  // code checks them against the platform's own.)
+  constexpr std::uint32_t kAlways = kFlagReload | kFlagNeedFile;
+  EXPECT_EQ(RequestFlags(false, false, false), kAlways | kFlagIgnoreRedirectToHttps);
+  EXPECT_EQ(RequestFlags(true, false, false),
+            kAlways | kFlagNoCookies | kFlagIgnoreRedirectToHttps);
+  EXPECT_EQ(RequestFlags(false, true, false),
+            kAlways | kFlagNoAutoRedirect | kFlagIgnoreRedirectToHttps);
+  EXPECT_EQ(RequestFlags(false, false, true), kAlways | kFlagSecure);
+  EXPECT_EQ(RequestFlags(true, true, true),
+            kAlways | kFlagNoCookies | kFlagNoAutoRedirect | kFlagSecure);
+  // No two flags share a bit.
+  const std::uint32_t flags[] = {kFlagReload,         kFlagNeedFile, kFlagNoCookies,
+                                 kFlagNoAutoRedirect, kFlagSecure,   kFlagIgnoreRedirectToHttps};
+  std::uint32_t seen = 0;
+  for (std::uint32_t flag : flags) {
+    EXPECT_EQ(seen & flag, 0u);
+    seen |= flag;
+  }
 }
 
-TEST(HttpRequestRulesTest, DefaultHeadersForEmptyExtraHeaders) {
+TEST(HttpRequestPartsTest, DefaultHeadersForEmptyExtraHeaders) {
   Text headers;
   AppendDefaultHeaders(headers, "http://h/p", "");
   EXPECT_EQ(headers, Text("Accept: */*\r\n"
@@ -55,7 +70,7 @@ TEST(HttpRequestRulesTest, DefaultHeadersForEmptyExtraHeaders) {
                           "Content-Type: application/x-www-form-urlencoded"));
 }
 
-TEST(HttpRequestRulesTest, DefaultHeadersSearchesAreCaseSensitive) {
+TEST(HttpRequestPartsTest, DefaultHeadersSearchesAreCaseSensitive) {
   Text headers = "accept: text/html\r\nreferer: x";
   AppendDefaultHeaders(headers, "u", "");
   EXPECT_EQ(headers, Text("accept: text/html\r\nreferer: x\r\n"
@@ -65,7 +80,7 @@ TEST(HttpRequestRulesTest, DefaultHeadersSearchesAreCaseSensitive) {
                           "Content-Type: application/x-www-form-urlencoded"));
 }
 
-TEST(HttpRequestRulesTest, GivenHeadersAreKeptAndTheCookieAlwaysAdded) {
+TEST(HttpRequestPartsTest, GivenHeadersAreKeptAndTheCookieAlwaysAdded) {
   Text headers = "Accept: a\r\nReferer: r\r\nAccept-Language: en\r\nContent-Type: t\r\nCookie: x=1";
   AppendDefaultHeaders(headers, "u", "y=2");
   EXPECT_EQ(headers,
@@ -77,12 +92,12 @@ TEST(HttpRequestRulesTest, GivenHeadersAreKeptAndTheCookieAlwaysAdded) {
                                        "Content-Type: application/x-www-form-urlencoded"));
 }
 
-TEST(HttpRequestRulesTest, SetCookieIsNormalisedInAnyLetterCase) {
+TEST(HttpRequestPartsTest, SetCookieIsNormalisedInAnyLetterCase) {
   EXPECT_EQ(NormalizeSetCookie("HTTP/1.0 200 OK\r\nset-cookie: b=2\r\nSET-COOKIE: c=3\r\n"),
             Text("HTTP/1.0 200 OK\r\nSet-Cookie: b=2\r\nSet-Cookie: c=3\r\n"));
 }
 
-TEST(HttpRequestRulesTest, ReceivedCookiesFromSetCookieLines) {
+TEST(HttpRequestPartsTest, ReceivedCookiesFromSetCookieLines) {
   const Text headers = NormalizeSetCookie(
       "HTTP/1.1 200 OK\r\nSet-Cookie: a=1; path=/\r\nset-cookie: b=2\r\nX: y\r\n\r\n");
   EXPECT_EQ(ReceivedCookies(headers), Text("a=1; b=2"));
@@ -91,7 +106,7 @@ TEST(HttpRequestRulesTest, ReceivedCookiesFromSetCookieLines) {
   EXPECT_EQ(ReceivedCookies("Set-Cookie:c=3;HttpOnly"), Text("c=3"));
 }
 
-TEST(HttpRequestRulesTest, HeadersThatOnlyNameSetCookieGiveNoCookie) {
+TEST(HttpRequestPartsTest, HeadersThatOnlyNameSetCookieGiveNoCookie) {
   const Text headers =
       "HTTP/1.1 200 OK\r\nAccess-Control-Expose-Headers: Set-Cookie\r\nSet-Cookie: ; path=/\r\n"
       "Set-Cookie: s=1\r\n";

@@ -1,4 +1,4 @@
-// The rules of the HTTP request that need no network: verb, user agent, proxy setting, request
+// The parts of the HTTP request that need no network: verb, user agent, proxy setting, request
 // flags, default headers and the cookies of a response's headers.
 #pragma once
 
