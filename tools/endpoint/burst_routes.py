@@ -47,7 +47,20 @@ def fault_burst(ex):
             return
 
 
-if __name__ == "__main__":
+def main(argv=None):
+    argv = sys.argv[1:] if argv is None else argv
+    state_dir = None
+    if "--state-dir" in argv:
+        state_dir = os.path.abspath(argv[argv.index("--state-dir") + 1])
+    # A server of this script is recognised by its name when it is stopped.
+    if "--stop" in argv:
+        return endpoint.stop(state_dir, script="burst_routes.py") if state_dir else 2
+    if "--background" in argv and state_dir:
+        endpoint.stop(state_dir, script="burst_routes.py")  # one left over from an interrupted run
     # The detached server that --background starts must load this route too.
     endpoint.__file__ = os.path.abspath(__file__)
-    sys.exit(endpoint.main())
+    return endpoint.main(argv)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
