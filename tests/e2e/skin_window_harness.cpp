@@ -1,6 +1,7 @@
 #include "tests/e2e/skin_window_harness.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <fstream>
@@ -11,6 +12,7 @@
 
 #include "runtime/system/http_read.h"
 #include "skins/archive_list.h"
+#include "tests/support/endpoint_client.h"
 
 namespace lq::e2e {
 namespace {
@@ -99,7 +101,198 @@ std::string Body(std::string_view url) {
   return std::string(answer.body.view());
 }
 
+std::string ControlUrl(std::string_view path) {
+  std::ifstream in(test::HostPath(LQ_ENDPOINT_STATE_DIR "/control_port"));
+  int port = 0;
+  in >> port;
+  EXPECT_GT(port, 0) << "no control port in " << LQ_ENDPOINT_STATE_DIR;
+  return "http://127.0.0.1:" + std::to_string(port) + std::string(path);
+}
+
+std::string Sent::StatusesSince(const Sent& before) const {
+  std::string listed;
+  for (std::size_t i = static_cast<std::size_t>(std::max(before.requests, 0)); i < statuses.size();
+       ++i) {
+    if (!listed.empty()) listed += ',';
+    listed += std::to_string(statuses[i]);
+  }
+  return listed;
+}
+
+namespace {
+
+// `"<name>"` followed by `then`.
+std::string JsonKey(std::string_view name, std::string_view then) {
+  std::string key(1, '"');
+  key.append(name).append(1, '"').append(then);
+  return key;
+}
+
+// The number after `"<name>": ` in a flat JSON object; nothing when it is missing or null.
+std::optional<std::uint64_t> JsonNumber(std::string_view json, std::string_view name) {
+  const std::string key = JsonKey(name, ": ");
+  const std::size_t at = json.find(key);
+  if (at == std::string_view::npos) return std::nullopt;
+  std::uint64_t value = 0;
+  const char* first = json.data() + at + key.size();
+  if (std::from_chars(first, json.data() + json.size(), value).ec != std::errc()) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+// The string after `"<name>": `, its JSON escapes of quotes and backslashes undone; empty when
+// it is missing or null.
+std::string JsonString(std::string_view json, std::string_view name) {
+  const std::string key = JsonKey(name, ": \"");
+  std::size_t at = json.find(key);
+  std::string value;
+  if (at == std::string_view::npos) return value;
+  for (at += key.size(); at < json.size() && json[at] != '"'; ++at) {
+    if (json[at] == '\\' && at + 1 < json.size()) ++at;
+    value += json[at];
+  }
+  return value;
+}
+
+}  // namespace
+
+Sent SentFor(std::string_view path) {
+  const HttpReadResult answer = HttpReadWithStatus(Text(Url("/__sent?path=" + std::string(path))));
+  const std::string_view body = answer.body.view();
+  Sent sent;
+  const auto requests = JsonNumber(body, "requests");
+  const auto bytes = JsonNumber(body, "body_bytes");
+  constexpr std::string_view kStatuses = "\"statuses\": [";
+  std::size_t at = body.find(kStatuses);
+  if (answer.status != 200 || !requests || !bytes || at == std::string_view::npos) {
+    ADD_FAILURE() << "the host did not tell what it sent for " << path;
+    return sent;
+  }
+  sent.requests = static_cast<int>(*requests);
+  sent.body_bytes = *bytes;
+  // Numbers or null, separated by ", ", up to the closing bracket.
+  for (at += kStatuses.size(); at < body.size() && body[at] != ']';) {
+    int status = 0;
+    const auto [end, error] = std::from_chars(body.data() + at, body.data() + body.size(), status);
+    if (error == std::errc()) {
+      at = static_cast<std::size_t>(end - body.data());
+    } else if (body.substr(at, 4) == "null") {
+      at += 4;
+    } else {
+      break;
+    }
+    sent.statuses.push_back(status);
+    while (at < body.size() && (body[at] == ',' || body[at] == ' ')) ++at;
+  }
+  return sent;
+}
+
+std::vector<std::string> RequestHeads(std::string_view path) {
+  const HttpReadResult answer =
+      HttpReadWithStatus(Text(Url("/__requests?format=raw&path=" + std::string(path))));
+  EXPECT_EQ(answer.status, 200) << "the host did not list the requests for " << path;
+  std::vector<std::string> heads;
+  const std::string_view text = answer.body.view();
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t end = text.find("\r\n\r\n", at);
+    heads.emplace_back(text.substr(at, end == std::string_view::npos ? end : end - at));
+    at = end == std::string_view::npos ? text.size() : end + 4;
+  }
+  return heads;
+}
+
+std::string HeaderOf(std::string_view head, std::string_view name) {
+  for (std::size_t at = head.find("\r\n"); at != std::string_view::npos;) {
+    at += 2;
+    const std::size_t end = std::min(head.find("\r\n", at), head.size());
+    const std::string_view line = head.substr(at, end - at);
+    if (line.size() > name.size() && line[name.size()] == ':' &&
+        std::equal(name.begin(), name.end(), line.begin(), [](char a, char b) {
+          return std::tolower(static_cast<unsigned char>(a)) ==
+                 std::tolower(static_cast<unsigned char>(b));
+        })) {
+      std::string_view value = line.substr(name.size() + 1);
+      while (!value.empty() && value.front() == ' ') value.remove_prefix(1);
+      return std::string(value);
+    }
+    at = end < head.size() ? end : std::string_view::npos;
+  }
+  return {};
+}
+
+Version SetVersion(std::string_view path, std::string_view change) {
+  const HttpReadResult answer = HttpReadWithStatus(
+      Text(Url("/__install/version?path=" + std::string(path) + "&" + std::string(change))));
+  const std::string_view body = answer.body.view();
+  Version version;
+  const auto length = JsonNumber(body, "length");
+  version.ok = answer.status == 200 && length.has_value();
+  version.length = length.value_or(0);
+  version.etag = JsonString(body, "etag");
+  version.last_modified = JsonString(body, "last_modified");
+  EXPECT_TRUE(version.ok) << "the host did not take version " << change << " of " << path
+                          << " (status " << answer.status << ")";
+  return version;
+}
+
+Down::Down() {
+  const HttpReadResult answer = HttpReadWithStatus(Text(ControlUrl("/__host/down?cut=1")));
+  down_ = answer.status == 200 &&
+          answer.body.view().find("\"listening\": false") != std::string_view::npos;
+  EXPECT_TRUE(down_) << "the host did not go down (status " << answer.status << ")";
+}
+
+Down::~Down() {
+  const HttpReadResult answer = HttpReadWithStatus(Text(ControlUrl("/__host/up")));
+  EXPECT_EQ(answer.status, 200) << "the host did not come up again";
+}
+
 }  // namespace download_host
+
+ScopedEnvironment::ScopedEnvironment(const Variables& set) {
+  for (const auto& [name, value] : set) {
+    std::optional<std::wstring> old;
+    if (const DWORD n = GetEnvironmentVariableW(name.c_str(), nullptr, 0); n > 0) {
+      std::wstring buffer(n, L'\0');
+      buffer.resize(GetEnvironmentVariableW(name.c_str(), buffer.data(), n));
+      old = std::move(buffer);
+    }
+    before_.emplace_back(name, std::move(old));
+    EXPECT_TRUE(SetEnvironmentVariableW(name.c_str(), value.c_str())) << Utf8(name);
+  }
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+  for (auto at = before_.rbegin(); at != before_.rend(); ++at) {
+    SetEnvironmentVariableW(at->first.c_str(), at->second ? at->second->c_str() : nullptr);
+  }
+}
+
+::testing::AssertionResult OverwriteKeepingTimes(const fs::path& file, std::uint64_t offset,
+                                                 std::string_view bytes) {
+  HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    return ::testing::AssertionFailure() << "cannot open " << Utf8(file.wstring());
+  }
+  FILETIME created{}, accessed{}, written{};
+  LARGE_INTEGER at{};
+  at.QuadPart = static_cast<LONGLONG>(offset);
+  DWORD done = 0;
+  const bool ok =
+      GetFileTime(handle, &created, &accessed, &written) &&
+      SetFilePointerEx(handle, at, nullptr, FILE_BEGIN) &&
+      WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) &&
+      done == bytes.size() && FlushFileBuffers(handle) &&
+      SetFileTime(handle, &created, &accessed, &written);
+  CloseHandle(handle);
+  if (!ok) {
+    return ::testing::AssertionFailure()
+           << "cannot overwrite " << Utf8(file.wstring()) << " (error " << GetLastError() << ")";
+  }
+  return ::testing::AssertionSuccess();
+}
 
 std::string ReadFileBytes(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
@@ -155,20 +348,38 @@ std::string StockList() { return std::string(StockArchiveListContent().view()); 
 
 void SkinWindowRoad::SetUp() {
   download_host::ClearFaults();
-  const fs::path install = scratch_.path() / L"英雄联盟";
+  const fs::path install = InstallFolder(scratch_.path());
   game_ = install / L"Game";
   fs::create_directories(game_);
   CopyStandin(install / L"LolClient.exe");
   standin_.emplace(install / L"LolClient.exe");
-  const fs::path exe = scratch_.path() / L"LQSkinWindowRoad.exe";
-  CopyProgram(exe);
+  exe_ = scratch_.path() / L"LQSkinWindowRoad.exe";
+  CopyProgram(exe_);
   BeforeProgramStarts();
-  program_.emplace(exe);
+  {
+    const ScopedEnvironment environment(ProgramEnvironment());
+    program_.emplace(exe_);
+  }
   ProgramStarted();
 
   if (!DiscoversDirectory()) {
     return;
   }
+  FindGameDirectory();
+}
+
+void SkinWindowRoad::RestartProgram() {
+  program_.reset();
+  {
+    const ScopedEnvironment environment(ProgramEnvironment());
+    program_.emplace(exe_);
+  }
+  if (DiscoversDirectory()) {
+    FindGameDirectory();
+  }
+}
+
+void SkinWindowRoad::FindGameDirectory() {
   // 自动获取 finds the stand-in and shows its game directory.
   driver::Click(program_->Control(kAutoButton));
   const std::wstring expected = game_.wstring() + L"\\";

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "skins/catalogue.h"
@@ -49,7 +50,66 @@ Connections ConnectionsTo(std::string_view path);
 // The body the host serves for a full URL, fetched on its own (no fault may be set for it).
 std::string Body(std::string_view url);
 
+// The URL of a control path on the host's control port, which answers while the host is down.
+std::string ControlUrl(std::string_view path);
+// What the host has sent for `path` (percent-encoded UTF-8) so far: its requests, the body bytes
+// their connections took and their statuses in arrival order (0 where no head was sent).
+// `requests` is -1 when the host does not say.
+struct Sent {
+  int requests = -1;
+  std::uint64_t body_bytes = 0;
+  std::vector<int> statuses;
+  // The statuses of the requests that came after `before`, as "304" or "200,206" ("" for none).
+  std::string StatusesSince(const Sent& before) const;
+};
+Sent SentFor(std::string_view path);
+// The heads of the requests for `path` as the host read them, in arrival order.
+std::vector<std::string> RequestHeads(std::string_view path);
+// The value of the first header `name` (any case) of a request head; empty when it has none.
+std::string HeaderOf(std::string_view head, std::string_view name);
+// Another version at `path` (install_routes.py's /__install/version with `change`, e.g.
+// "zip=1m&start=7" or "restore=1"): what it serves now. `ok` is false when the host refused.
+struct Version {
+  bool ok = false;
+  std::uint64_t length = 0;
+  std::string etag;  // as the host sends it, quotes included
+  std::string last_modified;
+};
+Version SetVersion(std::string_view path, std::string_view change);
+// The host refuses connections (its port closed, the connections being answered cut) while the
+// object lives, and listens again when it goes.
+class Down {
+ public:
+  Down();
+  ~Down();
+  Down(const Down&) = delete;
+  Down& operator=(const Down&) = delete;
+  bool down() const { return down_; }
+
+ private:
+  bool down_ = false;
+};
+
 }  // namespace download_host
+
+// Sets variables in this process's environment, which the programs it starts inherit, and puts
+// them back as they were when the object goes.
+class ScopedEnvironment {
+ public:
+  using Variables = std::vector<std::pair<std::wstring, std::wstring>>;
+  explicit ScopedEnvironment(const Variables& set);
+  ~ScopedEnvironment();
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+ private:
+  std::vector<std::pair<std::wstring, std::optional<std::wstring>>> before_;
+};
+
+// Overwrites bytes of a file in place from `offset`, keeping its size and its last write time: a
+// file damaged where neither tells.
+::testing::AssertionResult OverwriteKeepingTimes(const std::filesystem::path& file,
+                                                 std::uint64_t offset, std::string_view bytes);
 
 // File name -> bytes of every file in a folder.
 using FolderContents = std::map<std::wstring, std::string>;
@@ -73,6 +133,16 @@ class SkinWindowRoad : public ::testing::Test {
   // Called by SetUp just before the program starts, and as soon as its main window is shown.
   virtual void BeforeProgramStarts() {}
   virtual void ProgramStarted() {}
+  // Variables that SetUp and RestartProgram put in the program's environment (none by default).
+  virtual ScopedEnvironment::Variables ProgramEnvironment() const { return {}; }
+  // The folder "...\英雄联盟" that SetUp makes with LolClient.exe and Game in it, given the test's
+  // scratch folder (by default inside it).
+  virtual std::filesystem::path InstallFolder(const std::filesystem::path& scratch) const {
+    return scratch / L"英雄联盟";
+  }
+  // Ends the program and starts the same copy again with the same environment; finds the game
+  // directory with 自动获取 again where SetUp does.
+  void RestartProgram();
 
   static const ChampionEntry& Champion(std::string_view gbk_caption);
 
@@ -98,8 +168,12 @@ class SkinWindowRoad : public ::testing::Test {
   std::filesystem::path PackageFile(std::string_view gbk_name) const;
 
  private:
+  // 自动获取, and 编辑框1 showing the game folder.
+  void FindGameDirectory();
+
   test::ScratchDir scratch_{"skin-window"};
   std::filesystem::path game_;
+  std::filesystem::path exe_;
   std::optional<Standin> standin_;
   std::optional<Program> program_;
 };

@@ -74,3 +74,29 @@ if(LQ_SHARE_LISTING_ADDRESS STREQUAL "${LQ_DOWNLOAD_HOST}/share/latest")
   set_tests_properties(network_faults_e2e PROPERTIES TIMEOUT 300 LABELS e2e RUN_SERIAL TRUE
     FIXTURES_REQUIRED skin_window_endpoint ENVIRONMENT "LQ_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
 endif()
+
+# Loads of a package installed before (asked of the host with its validators, used again when
+# unchanged or when the host is down), broken transfers resumed, and a package too large for the
+# Game folder's volume. They take the whole host down (/__host/down), which every test of the
+# endpoint would notice, so they run alone. One row needs its Game folder on a small volume: the
+# fixture mounts a tmpfs there (as root; without it the row is skipped) and unmounts it after.
+set(package_reuse_volume ${CMAKE_CURRENT_BINARY_DIR}/package-reuse-volume)
+set(package_reuse_game "${package_reuse_volume}/英雄联盟/Game")
+add_test(NAME package_reuse_volume_mount COMMAND sh -c
+  "mkdir -p \"$1\" && { mountpoint -q \"$1\" || mount -t tmpfs -o size=512k tmpfs \"$1\" || echo \"no small volume at $1\"; }"
+  sh ${package_reuse_game})
+set_tests_properties(package_reuse_volume_mount PROPERTIES FIXTURES_SETUP package_reuse_volume
+  TIMEOUT 30)
+add_test(NAME package_reuse_volume_unmount COMMAND sh -c
+  "! mountpoint -q \"$1\" || umount \"$1\"" sh ${package_reuse_game})
+set_tests_properties(package_reuse_volume_unmount PROPERTIES
+  FIXTURES_CLEANUP package_reuse_volume TIMEOUT 30)
+
+add_executable(package_reuse_e2e ${CMAKE_CURRENT_LIST_DIR}/package_reuse_test.cpp)
+target_link_libraries(package_reuse_e2e PRIVATE lq_skin_window_harness GTest::gmock_main)
+target_compile_definitions(package_reuse_e2e PRIVATE
+  LQ_E2E_SMALL_VOLUME="${package_reuse_volume}")
+add_test(NAME package_reuse_e2e COMMAND package_reuse_e2e)
+set_tests_properties(package_reuse_e2e PROPERTIES TIMEOUT 180 LABELS e2e RUN_SERIAL TRUE
+  FIXTURES_REQUIRED "skin_window_endpoint;package_reuse_volume"
+  ENVIRONMENT "LQ_SOURCE_DIR=${PROJECT_SOURCE_DIR}")

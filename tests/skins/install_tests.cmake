@@ -1,9 +1,11 @@
 # Tests of the zip check, the installation of skin packages and the skin window's behaviour.
 # Included from skins/CMakeLists.txt.
-# Zip archives built by the tests, and game folders in memory with a fault injector.
+# Zip archives built by the tests, game folders in memory with a fault injector, and a user folder
+# in memory.
 add_library(lq_skins_test_support STATIC
   ${CMAKE_CURRENT_LIST_DIR}/support/test_zip.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/support/test_folders.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/support/test_folders.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/support/memory_user_folder.cpp)
 target_link_libraries(lq_skins_test_support PUBLIC lq_options lq_skin_install ZLIB::ZLIB)
 
 lq_add_test(zip_check_tests
@@ -49,4 +51,8 @@ endif()
 
 lq_add_test(install_window_actions_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/install_window_actions_test.cpp
-  DEPS lq_skin_window)
+  DEPS lq_skin_window lq_skins_test_support)
+
+lq_add_test(preview_cache_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/preview_cache_test.cpp
+  DEPS lq_skin_window lq_skins_test_support)
