@@ -10,6 +10,7 @@
 #include "runtime/commands/values.h"
 #include "runtime/system/http_transfer.h"
 #include "skins/game_folder.h"
+#include "skins/preview_cache.h"
 
 namespace lq {
 
@@ -21,8 +22,8 @@ struct InstallationEnvironment {
   GameFolderOpener open_folder;
   // A package: a GET of the URL streamed into the sink, within the package bounds.
   std::function<TransferEnd(const Text& url, BodySink& sink)> download;
-  // The body of a preview picture; empty when the fetch failed. Called on a worker thread.
-  std::function<ByteSet(const Text& url)> fetch_preview;
+  // Where the skin window's previews come from: the host and the copies kept from before.
+  PreviewSource fetch_preview;
   // The game directory published now; null or empty while none is known.
   std::function<std::shared_ptr<const Text>()> game_directory;
   // Runs a job on the GUI thread, later; returns at once.

@@ -1,7 +1,14 @@
 // The skin window's previews, fetched on worker threads, each into its own picture box as it
-// arrives. At most kPreviewFetchers run at once, program-wide; the GUI thread never waits for one.
-// A fetched preview is written on the GUI thread, into the box of its slot in the opening that
-// asked for it, and only while that opening is the loaded window.
+// arrives. At most kPreviewFetchers ask the host at once, program-wide; the GUI thread never waits
+// for the host or the disk. A preview is written on the GUI thread, into the box of its slot in
+// the opening that asked for it, and only while that opening is the loaded window.
+//
+// With a cache of previews (PreviewSource), an opening first shows the copies kept from before,
+// read on a thread of their own so that no fetch of an earlier opening holds them up, and then
+// asks the host whether each changed (If-None-Match, If-Modified-Since): a picture the box can
+// show replaces the kept one in the box and in the cache; an unchanged preview, a failure or an
+// answer that is no picture leaves the kept copy. Without a kept copy a box shows what a GET of
+// the preview within its bounds brings, and stays blank when that fails.
 #pragma once
 
 #include <cstdint>
@@ -25,7 +32,6 @@ class PreviewFetcher {
 
  private:
   struct Shared;
-  std::function<bool(std::function<void()>)> start_thread_;
   // Shared with the fetcher threads, which may outlive the window (and the program's end).
   std::shared_ptr<Shared> shared_;
 };

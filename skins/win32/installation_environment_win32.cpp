@@ -12,18 +12,15 @@
 #include "skins/installation.h"
 #include "skins/installation_environment.h"
 #include "skins/skin_window.h"
+#include "skins/user_folder.h"
 #include "skins/win32/game_folder_win32.h"
 
 namespace lq {
 namespace {
 
-constexpr int kHttpOk = 200;
-
-ByteSet FetchPreview(const Text& url) {
-  HttpReadResult result = HttpReadWithStatus(url, kPreviewLimits);
-  // Past its deadline or its cap a preview fails as a whole: its box stays blank.
-  const bool bounded = result.end != TransferEnd::kTimedOut && result.end != TransferEnd::kTooLarge;
-  return result.status == kHttpOk && bounded ? std::move(result.body) : ByteSet();
+// A GET of a preview within the previews' bounds, with the conditions of a kept copy.
+HttpReadResult AskForPreview(const Text& url, const RequestConditions& conditions) {
+  return HttpReadWithStatus(url, kPreviewLimits, conditions);
 }
 
 }  // namespace
@@ -34,7 +31,9 @@ InstallationEnvironment SystemInstallationEnvironment() {
   env.download = [](const Text& url, BodySink& sink) {
     return HttpDownload(url, kPackageLimits, sink);
   };
-  env.fetch_preview = &FetchPreview;
+  // The previews seen before, kept in the user's own folder.
+  env.fetch_preview = {&AskForPreview,
+                       std::make_shared<PreviewCache>(OpenProgramUserFolder("previews"))};
   env.post_to_gui = [](std::function<void()> job) { PostToGuiThread(std::move(job)); };
   env.start_thread = [](std::function<void()> job) { return StartWorkerThread(std::move(job)); };
   env.show_message = [](std::string_view gbk_message) { ShowMessageBox(Text(gbk_message), 0); };
