@@ -60,6 +60,8 @@ class StagedFile final : public ZipBytes {
 
   // Appends the bytes; false on a write error.
   bool Write(std::span<const std::uint8_t> bytes);
+  // Whether the last failed write failed because the volume is full.
+  bool OutOfSpace() const { return file_ && file_->OutOfSpace(); }
   // Pushes what was written to the disk and closes the file.
   bool Finish();
 

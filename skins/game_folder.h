@@ -28,6 +28,18 @@ class FolderFile {
   // Pushes what was written to the disk.
   virtual bool Flush() = 0;
   virtual bool Close() = 0;
+  // Whether the last failed write failed because the volume is full.
+  virtual bool OutOfSpace() const { return false; }
+};
+
+// What tells that a file is still the one that was written: its size, its last write and the
+// file system's own identity of it (the same file, not only the same name).
+struct FileIdentity {
+  std::uint64_t size = 0;
+  std::uint64_t last_write = 0;
+  std::uint64_t file_id = 0;
+  std::uint64_t volume = 0;
+  friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
 };
 
 enum class FolderEntry {
@@ -62,6 +74,14 @@ class GameFolder {
   virtual FolderEntry Find(std::string_view name) = 0;
   // The names of the folder's files; nothing when the folder cannot be read.
   virtual std::optional<std::vector<std::string>> List() = 0;
+
+  // An existing plain file, open for reading only (its writes fail); nothing when it cannot be
+  // opened.
+  virtual std::unique_ptr<FolderFile> OpenToRead(std::string_view /*name*/) { return nullptr; }
+  // The identity of the plain file `name`; nothing when it cannot be read.
+  virtual std::optional<FileIdentity> Identity(std::string_view /*name*/) { return std::nullopt; }
+  // The bytes free for this process on the folder's volume; nothing when it cannot be told.
+  virtual std::optional<std::uint64_t> FreeSpace() { return std::nullopt; }
 
   // Creates the file `name` and holds it (HeldFile); nothing when it cannot be created, for
   // instance when it exists already.

@@ -7,49 +7,113 @@
 
 #include "skins/archive_list.h"
 #include "skins/game_files.h"
+#include "skins/package_store.h"
 #include "skins/zip_check.h"
 
 namespace lq {
 namespace {
 
 constexpr int kHttpOk = 200;
+constexpr int kHttpPartial = 206;
+constexpr int kHttpNotModified = 304;
 constexpr std::string_view kPackageExtension = ".zip";
+// Room kept free beside a package for the list and the file system's own needs.
+constexpr std::uint64_t kListRoom = 1u << 20;
+// A package whose length the host does not announce may grow this far, no further.
+constexpr std::uint64_t kUnknownLengthCap = std::uint64_t{4} << 30;
+// Tries after the first that go on with a transfer that broke or stalled.
+constexpr int kResumes = 2;
 
-// Takes the body of a status-200 response into a staged file as it arrives, and tells the
-// progress.
+// Takes the body of a package into a staged file as it arrives, over one or more tries, and
+// tells the progress. A try that answers 206 for the bytes already staged goes on with them; a
+// 200 starts the file again from nothing.
 class PackageSink final : public BodySink {
  public:
   PackageSink(GameFolder& folder, const CaptionSink& caption)
       : folder_(folder), caption_(caption) {}
 
   bool Begin(const ResponseHead& head) override {
-    if (head.status != kHttpOk) {
+    head_ = head;
+    if (head.status == kHttpNotModified) {
+      return true;  // no body follows
+    }
+    std::optional<std::uint64_t> remaining;
+    if (head.status == kHttpPartial && staged_ && head.range_first == staged_->size()) {
+      remaining = head.length;
+      length_ = head.range_total;
+      if (!length_ && head.length) length_ = staged_->size() + *head.length;
+    } else if (head.status == kHttpOk) {
+      staged_.reset();  // what an earlier try left goes
+      remaining = length_ = head.length;
+    } else {
       return false;
     }
-    staged_ = StagedFile::Create(folder_);
+    if (remaining) {
+      const std::optional<std::uint64_t> free = folder_.FreeSpace();
+      if (free && *free < *remaining + kListRoom) {
+        no_space_ = true;
+        return false;
+      }
+    }
     if (!staged_) {
-      write_failed_ = true;
-      return false;
+      staged_ = StagedFile::Create(folder_);
+      check_ = std::make_unique<ZipStreamCheck>();
+      if (!staged_) {
+        write_failed_ = true;
+        return false;
+      }
     }
-    length_ = head.length;
+    validators_ = head;
     Report();
     return true;
   }
 
   bool Take(std::span<const std::uint8_t> bytes) override {
-    if (!staged_->Write(bytes)) {
-      write_failed_ = true;
+    if (!length_ && staged_->size() + bytes.size() > kUnknownLengthCap) {
       return false;
     }
-    check_.Take(bytes);
+    if (!staged_->Write(bytes)) {
+      (staged_->OutOfSpace() ? no_space_ : write_failed_) = true;
+      return false;
+    }
+    check_->Take(bytes);
     Report();
     return true;
   }
 
+  // The head of the last try's response.
+  const ResponseHead& head() const { return head_; }
+  // The head of the response the staged bytes came from.
+  const ResponseHead& validators() const { return validators_; }
+  bool not_modified() const { return head_.status == kHttpNotModified; }
   bool write_failed() const { return write_failed_; }
+  bool no_space() const { return no_space_; }
   std::unique_ptr<StagedFile>& staged() { return staged_; }
   // The entries verified as the bytes arrived.
-  const ZipStreamCheck& check() const { return check_; }
+  const ZipStreamCheck& check() const { return *check_; }
+
+  // Whether a try that ended so may be followed by one that goes on: some bytes are staged and
+  // the transfer broke, stalled or lost its host.
+  bool MayResume(TransferEnd end) const {
+    const bool lost = end == TransferEnd::kBroken || end == TransferEnd::kStalled ||
+                      end == TransferEnd::kTimedOut || end == TransferEnd::kUnreachable ||
+                      end == TransferEnd::kNoResponse;
+    return lost && staged_ && staged_->size() > 0 && !no_space_ && !write_failed_;
+  }
+
+  // The next try: the rest of the staged bytes' response, as long as it is still the same one
+  // (If-Range with a strong validator); without one, the whole package again.
+  RequestConditions ResumeConditions() const {
+    RequestConditions next;
+    const std::string& etag = validators_.etag;
+    const std::string& validator =
+        !etag.empty() && !etag.starts_with("W/") ? etag : validators_.last_modified;
+    if (!validator.empty()) {
+      next.range_from = staged_->size();
+      next.if_range = validator;
+    }
+    return next;
+  }
 
  private:
   void Report() {
@@ -63,11 +127,43 @@ class PackageSink final : public BodySink {
   GameFolder& folder_;
   const CaptionSink& caption_;
   std::unique_ptr<StagedFile> staged_;
-  ZipStreamCheck check_;
-  std::optional<std::uint64_t> length_;
+  std::unique_ptr<ZipStreamCheck> check_;
+  std::optional<std::uint64_t> length_;  // of the whole package
+  ResponseHead head_;
+  ResponseHead validators_;
   std::string shown_;
   bool write_failed_ = false;
+  bool no_space_ = false;
 };
+
+// A package file read in place, for checking it again.
+class FolderBytes final : public ZipBytes {
+ public:
+  FolderBytes(std::unique_ptr<FolderFile> file, std::uint64_t size)
+      : file_(std::move(file)), size_(size) {}
+  std::uint64_t size() const override { return size_; }
+  bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
+    return file_->ReadAt(offset, out);
+  }
+
+ private:
+  std::unique_ptr<FolderFile> file_;
+  std::uint64_t size_;
+};
+
+// Whether the package file `name` is still the file the record describes and a whole archive.
+bool IsRecordedPackage(GameFolder& folder, std::string_view name, const PackageRecord& record) {
+  const std::optional<FileIdentity> identity = folder.Identity(name);
+  if (!identity || *identity != record.identity) {
+    return false;
+  }
+  std::unique_ptr<FolderFile> file = folder.OpenToRead(name);
+  if (!file) {
+    return false;
+  }
+  FolderBytes bytes(std::move(file), identity->size);
+  return CheckZipArchive(bytes) == ZipVerdict::kArchive;
+}
 
 // The package in place, then the list naming it. When the list cannot be replaced the package
 // file is put back as it was, so a failure changes nothing, or says that it did.
@@ -102,6 +198,8 @@ std::string_view InstallationMessage(InstallationResult result) {
       return kWriteFailedMessage;
     case InstallationResult::kNotRestored:
       return kNotRestoredMessage;
+    case InstallationResult::kNoSpace:
+      return kNoSpaceMessage;
   }
   return kDownloadFailedMessage;
 }
@@ -133,7 +231,7 @@ InstallationResult InstallSkinPackage(const InstallationEnvironment& env,
   }
   const std::unique_ptr<GameFolder> folder =
       env.open_folder ? env.open_folder(inputs.game_directory) : nullptr;
-  if (!folder) {
+  if (!folder || !env.download) {
     return InstallationResult::kWriteFailed;
   }
   {
@@ -141,25 +239,88 @@ InstallationResult InstallSkinPackage(const InstallationEnvironment& env,
     ResolveLeftovers(*folder);
   }
 
-  PackageSink sink(*folder, caption);
-  const TransferEnd end =
-      env.download ? env.download(inputs.package_url, sink) : TransferEnd::kNoResponse;
-  if (sink.write_failed()) {
-    return InstallationResult::kWriteFailed;
+  // The package this address wrote before, if the file is still the one written: the host is
+  // asked whether it changed.
+  const std::string directory(inputs.game_directory.view());
+  std::optional<PackageRecord> local =
+      env.packages ? env.packages->Find(directory, file_name) : std::nullopt;
+  if (local &&
+      (local->url != inputs.package_url.view() || folder->Identity(file_name) != local->identity)) {
+    local.reset();
   }
+  RequestConditions conditions;
+  if (local) {
+    conditions.if_none_match = local->etag;
+    conditions.if_modified_since = local->last_modified;
+  }
+
+  PackageSink sink(*folder, caption);
+  for (int tries = 0;; ++tries) {
+    const TransferEnd end = env.download(inputs.package_url, conditions, sink);
+    if (local && (sink.not_modified() || end == TransferEnd::kUnreachable)) {
+      // Unchanged, or no host to ask: the file in place, checked whole again, is the package.
+      const auto turn = LockGameFileSteps();
+      if (IsRecordedPackage(*folder, file_name, *local)) {
+        if (caption) {
+          caption(kWritingCaption);
+        }
+        const ByteSet list = ArchiveListContentWithPackage(inputs.name);
+        return ReplaceFileContent(*folder, kArchiveListFileName, list.bytes())
+                   ? InstallationResult::kInstalled
+                   : InstallationResult::kWriteFailed;
+      }
+      // Changed or damaged since: never loaded; the host sends it whole, if there is one.
+      env.packages->Forget(directory, file_name);
+      local.reset();
+      if (end == TransferEnd::kUnreachable) {
+        return InstallationResult::kNoPackage;
+      }
+      conditions = {};
+      continue;
+    }
+    if (sink.no_space()) {
+      return InstallationResult::kNoSpace;
+    }
+    if (sink.write_failed()) {
+      return InstallationResult::kWriteFailed;
+    }
+    if (end == TransferEnd::kComplete && sink.staged() && !sink.not_modified()) {
+      break;
+    }
+    if (tries == kResumes || !sink.MayResume(end)) {
+      return InstallationResult::kNoPackage;
+    }
+    conditions = sink.ResumeConditions();
+  }
+
   std::unique_ptr<StagedFile>& staged = sink.staged();
-  if (end != TransferEnd::kComplete || !staged ||
-      CheckZipArchive(*staged, &sink.check()) != ZipVerdict::kArchive) {
-    return InstallationResult::kNoPackage;
+  switch (CheckZipArchive(*staged, &sink.check())) {
+    case ZipVerdict::kArchive:
+      break;
+    case ZipVerdict::kUnreadable:  // the disk did not give back what it took
+      return InstallationResult::kWriteFailed;
+    default:
+      return InstallationResult::kNoPackage;
   }
   if (!staged->Finish()) {
-    return InstallationResult::kWriteFailed;
+    return staged->OutOfSpace() ? InstallationResult::kNoSpace : InstallationResult::kWriteFailed;
   }
   if (caption) {
     caption(kWritingCaption);
   }
   const auto turn = LockGameFileSteps();
-  return PutInPlace(*folder, *staged, inputs);
+  if (env.packages) {
+    // Whatever happens next, the old record no longer describes the file.
+    env.packages->Forget(directory, file_name);
+  }
+  const InstallationResult result = PutInPlace(*folder, *staged, inputs);
+  if (result == InstallationResult::kInstalled && env.packages) {
+    if (const std::optional<FileIdentity> identity = folder->Identity(file_name)) {
+      env.packages->Remember({directory, file_name, std::string(inputs.package_url.view()),
+                              sink.validators().etag, sink.validators().last_modified, *identity});
+    }
+  }
+  return result;
 }
 
 bool WriteStockArchiveList(const InstallationEnvironment& env, const Text& directory) {

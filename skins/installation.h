@@ -12,6 +12,16 @@
 //   its CRC-32) is a package. The bytes go into a staged file in the Game folder as they arrive,
 //   so memory stays flat whatever the package's size. Anything else changes nothing and is
 //   reported as a failure, never as "载入成功".
+// - A package is checked against the disk before its first byte is written: one whose announced
+//   length (with room for the list) does not fit the Game folder's volume fails at once, as does
+//   one that fills the volume on its way; one whose length is not announced may grow to 4 GiB.
+// - A transfer that breaks or stalls after some bytes goes on from there (Range and If-Range) at
+//   most twice in one installation; a host that sends the whole package again starts it again.
+// - A package file that an installation wrote is remembered (package_store.h) with its address,
+//   the host's validators and the file's identity. The next installation of that address asks
+//   the host whether the package changed; when it did not, or no host can be reached, the file
+//   in place is the package, if it is still the file written and passes the zip check again:
+//   only the list is written. A changed or damaged file is never used.
 // - Both files are replaced atomically (game_files.h), the list only once its package is in
 //   place; when the list cannot be replaced, the package file is put back as it was. When even
 //   that fails, the message says so and sends the user to 修复.
@@ -39,6 +49,7 @@ inline constexpr const char* kInstalledMessage = "载入成功";
 inline constexpr const char* kNoGameDirectoryMessage = "请先获取游戏目录。";
 inline constexpr const char* kDownloadFailedMessage = "载入失败，请稍后再试。";
 inline constexpr const char* kWriteFailedMessage = "载入失败，无法写入游戏目录。";
+inline constexpr const char* kNoSpaceMessage = "载入失败，磁盘空间不足。";
 inline constexpr const char* kNotRestoredMessage =
     "载入失败，原来的皮肤文件未能恢复，请到设置页修复。";
 
@@ -54,6 +65,7 @@ enum class InstallationResult {
   kNoGameDirectory,  // refused: nothing written
   kNoPackage,        // the download brought no zip archive (or the slot was empty): nothing written
   kWriteFailed,      // the files could not be replaced: both stay as they were
+  kNoSpace,          // the package does not fit on the Game folder's volume: nothing changed
   kNotRestored,      // the files could not be replaced, nor the package put back as it was
 };
 

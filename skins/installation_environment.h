@@ -15,13 +15,18 @@
 namespace lq {
 
 class InstallationView;
+class PackageStore;
 struct InstallationInputs;
 
 struct InstallationEnvironment {
   // Opens a Game folder; nothing when no folder can be opened.
   GameFolderOpener open_folder;
-  // A package: a GET of the URL streamed into the sink, within the package bounds.
-  std::function<TransferEnd(const Text& url, BodySink& sink)> download;
+  // A package: a GET of the URL with the conditions' headers, streamed into the sink, within the
+  // package bounds. Each call is one try, with its own stall rule.
+  std::function<TransferEnd(const Text& url, const RequestConditions& conditions, BodySink& sink)>
+      download;
+  // What the user's own folder remembers of the packages written; none: every load downloads.
+  std::shared_ptr<PackageStore> packages;
   // Where the skin window's previews come from: the host and the copies kept from before.
   PreviewSource fetch_preview;
   // The game directory published now; null or empty while none is known.

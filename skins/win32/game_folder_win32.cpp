@@ -24,6 +24,8 @@ class Win32File final : public FolderFile {
       const DWORD want = static_cast<DWORD>(std::min(bytes.size(), kPiece));
       DWORD wrote = 0;
       if (!file_ || !WriteFile(file_.get(), bytes.data(), want, &wrote, nullptr) || wrote == 0) {
+        const DWORD error = GetLastError();
+        out_of_space_ = error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL;
         return false;
       }
       end_ += wrote;
@@ -61,9 +63,45 @@ class Win32File final : public FolderFile {
     return true;
   }
 
+  bool OutOfSpace() const override { return out_of_space_; }
+
  private:
   sys::UniqueFile file_;
   std::uint64_t end_ = 0;
+  bool out_of_space_ = false;
+};
+
+// An existing file opened to be read: its writes fail.
+class Win32ReadFile final : public FolderFile {
+ public:
+  explicit Win32ReadFile(sys::UniqueFile file) : file_(std::move(file)) {}
+
+  bool Write(std::span<const std::uint8_t> /*bytes*/) override { return false; }
+
+  bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
+    while (!out.empty()) {
+      OVERLAPPED at{};
+      at.Offset = static_cast<DWORD>(offset);
+      at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+      const DWORD want = static_cast<DWORD>(std::min(out.size(), kPiece));
+      DWORD got = 0;
+      if (!file_ || !ReadFile(file_.get(), out.data(), want, &got, &at) || got == 0) {
+        return false;
+      }
+      offset += got;
+      out = out.subspan(got);
+    }
+    return true;
+  }
+
+  bool Flush() override { return false; }
+  bool Close() override {
+    file_.Reset();
+    return true;
+  }
+
+ private:
+  sys::UniqueFile file_;
 };
 
 // Open without delete sharing, the file can be neither deleted nor renamed by anyone, this
@@ -146,6 +184,42 @@ class Win32Folder final : public GameFolder {
   }
 
   std::uint32_t ProcessId() override { return GetCurrentProcessId(); }
+
+  std::unique_ptr<FolderFile> OpenToRead(std::string_view name) override {
+    sys::UniqueFile file(CreateFileW(Path(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+      return nullptr;
+    }
+    return std::make_unique<Win32ReadFile>(std::move(file));
+  }
+
+  std::optional<FileIdentity> Identity(std::string_view name) override {
+    // Opened without any access: the identity is read even while another process writes it.
+    sys::UniqueFile file(CreateFileW(Path(name).c_str(), 0,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file || !GetFileInformationByHandle(file.get(), &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      return std::nullopt;
+    }
+    FileIdentity identity;
+    identity.size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+    identity.last_write = (std::uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) |
+                          info.ftLastWriteTime.dwLowDateTime;
+    identity.file_id = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+    identity.volume = info.dwVolumeSerialNumber;
+    return identity;
+  }
+
+  std::optional<std::uint64_t> FreeSpace() override {
+    ULARGE_INTEGER available{};
+    if (!GetDiskFreeSpaceExW(directory_.c_str(), &available, nullptr, nullptr)) {
+      return std::nullopt;
+    }
+    return available.QuadPart;
+  }
 
  private:
   std::wstring Path(std::string_view name) const { return directory_ + GbkToWide(name); }

@@ -11,12 +11,16 @@
 #include "runtime/system/win32/message_box.h"
 #include "skins/installation.h"
 #include "skins/installation_environment.h"
+#include "skins/package_store.h"
 #include "skins/skin_window.h"
 #include "skins/user_folder.h"
 #include "skins/win32/game_folder_win32.h"
 
 namespace lq {
 namespace {
+
+constexpr std::string_view kPackageStoreFile = "packages.txt";
+constexpr std::uint64_t kPackageStoreMaxBytes = 1u << 20;
 
 // A GET of a preview within the previews' bounds, with the conditions of a kept copy.
 HttpReadResult AskForPreview(const Text& url, const RequestConditions& conditions) {
@@ -28,9 +32,20 @@ HttpReadResult AskForPreview(const Text& url, const RequestConditions& condition
 InstallationEnvironment SystemInstallationEnvironment() {
   InstallationEnvironment env;
   env.open_folder = &OpenWin32GameFolder;
-  env.download = [](const Text& url, BodySink& sink) {
-    return HttpDownload(url, kPackageLimits, sink);
+  env.download = [](const Text& url, const RequestConditions& conditions, BodySink& sink) {
+    return HttpDownload(url, kPackageLimits, sink, conditions);
   };
+  // The packages written before, remembered in the user's own folder.
+  std::shared_ptr<UserFolder> user = OpenProgramUserFolder("");
+  env.packages = std::make_shared<PackageStore>(
+      [user]() -> std::optional<std::string> {
+        std::optional<ByteSet> bytes = user->Read(kPackageStoreFile, kPackageStoreMaxBytes);
+        return bytes ? std::optional<std::string>(bytes->view()) : std::nullopt;
+      },
+      [user](std::string_view bytes) {
+        return user->Write(kPackageStoreFile,
+                           {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
+      });
   // The previews seen before, kept in the user's own folder.
   env.fetch_preview = {&AskForPreview,
                        std::make_shared<PreviewCache>(OpenProgramUserFolder("previews"))};

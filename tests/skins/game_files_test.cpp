@@ -82,7 +82,9 @@ class GameFiles : public ::testing::Test {
     g_plan = &plan_;
     g_served = &served_;
     env_.open_folder = &OpenTestFolder;
-    env_.download = &ServeDownload;
+    env_.download = [](const Text& url, const RequestConditions&, BodySink& sink) {
+      return ServeDownload(url, sink);
+    };
     served_.body = AsString(test::BuildZip({{"skin/model.bin", std::string(3000, 'm'), true},
                                             {"skin/readme.txt", "悍警巨魔", false}})
                                 .bytes);

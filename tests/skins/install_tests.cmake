@@ -14,8 +14,10 @@ lq_add_test(zip_check_tests
   PROPERTIES ENVIRONMENT "LQ_ZIP_REGRESSIONS=${CMAKE_CURRENT_LIST_DIR}/regressions")
 
 lq_add_test(package_store_tests
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/package_store_test.cpp
-  DEPS lq_skin_install)
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/package_store_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/repeated_loads_test.cpp
+  DEPS lq_skin_install lq_skins_test_support)
 
 lq_add_test(game_files_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/game_files_test.cpp

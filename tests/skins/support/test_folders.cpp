@@ -1,6 +1,7 @@
 #include "tests/skins/support/test_folders.h"
 
 #include <cstring>
+#include <functional>
 #include <string_view>
 #include <utility>
 
@@ -14,10 +15,19 @@ class MemoryFile final : public FolderFile {
 
   bool Write(std::span<const std::uint8_t> bytes) override {
     std::lock_guard lock(disk_.mutex);
-    if (!open_) return false;
+    if (!open_ || read_only_) return false;
+    if (disk_.free_space) {
+      if (*disk_.free_space < bytes.size()) {
+        out_of_space_ = true;
+        return false;
+      }
+      *disk_.free_space -= bytes.size();
+    }
     content_->append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     return true;
   }
+  bool OutOfSpace() const override { return out_of_space_; }
+  void MakeReadOnly() { read_only_ = true; }
   bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
     std::lock_guard lock(disk_.mutex);
     if (!open_ || offset > content_->size() || out.size() > content_->size() - offset) {
@@ -33,6 +43,8 @@ class MemoryFile final : public FolderFile {
   MemoryDisk& disk_;
   std::shared_ptr<std::string> content_;
   bool open_ = true;
+  bool read_only_ = false;
+  bool out_of_space_ = false;
 };
 
 class MemoryHeldFile final : public HeldFile {
@@ -110,6 +122,29 @@ class MemoryFolder final : public GameFolder {
   }
   std::uint32_t ProcessId() override { return disk_.process_id; }
 
+  std::unique_ptr<FolderFile> OpenToRead(std::string_view name) override {
+    std::lock_guard lock(disk_.mutex);
+    auto it = disk_.files.find(std::string(name));
+    if (it == disk_.files.end()) return nullptr;
+    auto file = std::make_unique<MemoryFile>(disk_, it->second);
+    file->MakeReadOnly();
+    return file;
+  }
+  // The content's address stands for the file's id, its hash for its last write.
+  std::optional<FileIdentity> Identity(std::string_view name) override {
+    std::lock_guard lock(disk_.mutex);
+    auto it = disk_.files.find(std::string(name));
+    if (it == disk_.files.end() || disk_.lookup_errors.contains(std::string(name))) {
+      return std::nullopt;
+    }
+    return FileIdentity{it->second->size(), std::hash<std::string>{}(*it->second),
+                        reinterpret_cast<std::uintptr_t>(it->second.get()), 1};
+  }
+  std::optional<std::uint64_t> FreeSpace() override {
+    std::lock_guard lock(disk_.mutex);
+    return disk_.free_space;
+  }
+
  private:
   MemoryDisk& disk_;
 };
@@ -126,6 +161,7 @@ class FaultyFile final : public FolderFile {
   }
   bool Flush() override { return plan_.Next("flush " + name_) && file_->Flush(); }
   bool Close() override { return plan_.Next("close " + name_) && file_->Close(); }
+  bool OutOfSpace() const override { return file_->OutOfSpace(); }
 
  private:
   std::unique_ptr<FolderFile> file_;
@@ -170,6 +206,13 @@ class FaultyFolder final : public GameFolder {
     return plan_.Next(Step("hold", name)) ? folder_->Hold(name) : nullptr;
   }
   std::uint32_t ProcessId() override { return folder_->ProcessId(); }
+  std::unique_ptr<FolderFile> OpenToRead(std::string_view name) override {
+    return folder_->OpenToRead(name);
+  }
+  std::optional<FileIdentity> Identity(std::string_view name) override {
+    return folder_->Identity(name);
+  }
+  std::optional<std::uint64_t> FreeSpace() override { return folder_->FreeSpace(); }
 
  private:
   std::unique_ptr<GameFolder> folder_;

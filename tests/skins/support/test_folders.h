@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -26,6 +27,8 @@ struct MemoryDisk {
   // Names whose lookup fails: Find answers as the Windows folder answers a failed lookup.
   std::set<std::string> lookup_errors;
   bool links = true;  // whether the file system has links
+  // The bytes free on the volume; unset: unknown, and writes never run out of room.
+  std::optional<std::uint64_t> free_space;
   std::uint32_t process_id = 4242;
   std::mutex mutex;
 
