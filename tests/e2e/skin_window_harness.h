@@ -133,8 +133,12 @@ class SkinWindowRoad : public ::testing::Test {
   // Called by SetUp just before the program starts, and as soon as its main window is shown.
   virtual void BeforeProgramStarts() {}
   virtual void ProgramStarted() {}
-  // Variables that SetUp and RestartProgram put in the program's environment (none by default).
-  virtual ScopedEnvironment::Variables ProgramEnvironment() const { return {}; }
+  // Variables that SetUp and RestartProgram put in the program's environment. By default
+  // LOCALAPPDATA is the test's scratch folder: what the program keeps for its user (previews seen,
+  // packages written) is the test's own and goes with it.
+  virtual ScopedEnvironment::Variables ProgramEnvironment() const {
+    return {{L"LOCALAPPDATA", scratch_.path().wstring()}};
+  }
   // The folder "...\英雄联盟" that SetUp makes with LolClient.exe and Game in it, given the test's
   // scratch folder (by default inside it).
   virtual std::filesystem::path InstallFolder(const std::filesystem::path& scratch) const {

@@ -1,9 +1,14 @@
 // The skin window's previews as the user sees them: the three pictures decoded into their boxes in
 // slot order, the same picture three times for one skin in all slots, blank boxes for previews
-// that cannot be fetched, and a window closed by hand that leaves the program usable.
+// that cannot be fetched, and a window closed by hand that leaves the program usable. Previews
+// seen before come from the user's folder: again without a byte of them sent, with the host down,
+// and replaced once the host has another picture.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 #include "runtime/pictures/decoders.h"
 #include "tests/e2e/skin_window_harness.h"
@@ -60,6 +65,8 @@ auto DecodePreview(const std::string& bytes) {
 
 class SkinWindowPreviews : public SkinWindowRoad {
  protected:
+  bool DiscoversDirectory() const override { return false; }
+
   // The display is shared: another program's window may cover the box for a moment, so the box
   // is captured again until it shows the picture or the time is up.
   ::testing::AssertionResult BoxShowsPicture(int slot, const std::string& picture_bytes) {
@@ -143,6 +150,139 @@ TEST_F(SkinWindowPreviews, ClosingByHandReturnsToTheMainWindow) {
   EXPECT_TRUE(BoxShowsPicture(2, download_host::Body(ekko.skins[1].preview_url.view())));
   EXPECT_TRUE(program().NoMessageFor(300));
 }
+
+// What happens between a first opening of a champion's window, which keeps its previews, and the
+// next ones. The program keeps previews in "LOLQuillet\\previews" of its LOCALAPPDATA, here a
+// folder of the test's own.
+enum class Between { kNothing, kHostDown, kPreviewChanged };
+struct Reopening {
+  const char* name;
+  Between between;
+};
+
+void PrintTo(const Reopening& row, std::ostream* out) { *out << row.name; }
+
+const Reopening kReopenings[] = {
+    {"Again", Between::kNothing},
+    {"HostDown", Between::kHostDown},
+    {"PreviewChanged", Between::kPreviewChanged},
+};
+
+// The host's whole state is at stake (it goes down), so these run alone.
+class PreviewsKept : public SkinWindowPreviews, public ::testing::WithParamInterface<Reopening> {
+ protected:
+  ScopedEnvironment::Variables ProgramEnvironment() const override {
+    return {{L"LOCALAPPDATA", app_data_.path().wstring()}};
+  }
+  void TearDown() override {
+    SkinWindowPreviews::TearDown();
+    if (!changed_.empty()) download_host::SetVersion(changed_, "restore=1");
+  }
+
+  // Waits until the program has kept each of the pictures: some file of its folder holds it.
+  ::testing::AssertionResult WaitKept(const std::vector<std::string>& pictures) {
+    const std::filesystem::path folder = app_data_.path() / L"LOLQuillet" / L"previews";
+    std::size_t missing = pictures.size();
+    WaitUntil([&] {
+      std::error_code error;
+      std::vector<std::string> files;
+      for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        files.push_back(ReadFileBytes(entry.path()));
+      }
+      missing = 0;
+      for (const std::string& picture : pictures) {
+        bool found = false;
+        for (const std::string& file : files) found = found || file.find(picture) != file.npos;
+        missing += found ? 0 : 1;
+      }
+      return missing == 0;
+    });
+    if (missing != 0) {
+      return ::testing::AssertionFailure() << missing << " pictures not kept in the user's folder";
+    }
+    return ::testing::AssertionSuccess();
+  }
+
+  ::testing::AssertionResult Reopen(const ChampionEntry& champion) {
+    if (HWND window = SkinWindow()) {
+      driver::CloseAsUser(window);
+      if (!WaitSkinWindowGone()) return ::testing::AssertionFailure() << "the window stays";
+    }
+    if (!OpenSkinWindow(champion)) return ::testing::AssertionFailure() << "no skin window";
+    return ::testing::AssertionSuccess();
+  }
+
+  test::ScratchDir app_data_{"previews-kept-appdata"};
+  std::string changed_;  // the host's path whose preview this test changed
+};
+
+TEST_P(PreviewsKept, ShownFromTheUsersFolder) {
+  const ChampionEntry& ekko = Champion("时间刺客");
+  const ChampionEntry& sejuani = Champion("凛冬之怒");
+  std::vector<std::string> paths, pictures;
+  for (const SkinRecord& skin : ekko.skins) {
+    paths.push_back(download_host::PathOf(skin.preview_url.view()));
+    pictures.push_back(download_host::Body(skin.preview_url.view()));
+  }
+  ASSERT_TRUE(OpenSkinWindow(ekko));
+  for (int slot = 1; slot <= 3; ++slot) EXPECT_TRUE(BoxShowsPicture(slot, pictures[slot - 1]));
+  ASSERT_TRUE(WaitKept(pictures));
+
+  switch (GetParam().between) {
+    case Between::kNothing: {
+      // Shown again while the host only says that nothing changed: not a byte of them is sent.
+      std::vector<download_host::Sent> before;
+      for (const std::string& path : paths) before.push_back(download_host::SentFor(path));
+      ASSERT_TRUE(Reopen(ekko));
+      for (int slot = 1; slot <= 3; ++slot) EXPECT_TRUE(BoxShowsPicture(slot, pictures[slot - 1]));
+      for (int i = 0; i < 3; ++i) {
+        download_host::Sent now;
+        EXPECT_TRUE(WaitUntil([&] {
+          now = download_host::SentFor(paths[i]);
+          return now.StatusesSince(before[i]) == "304";
+        })) << paths[i]
+            << ": " << now.StatusesSince(before[i]);
+        EXPECT_EQ(now.body_bytes, before[i].body_bytes) << paths[i];
+      }
+      break;
+    }
+    case Between::kHostDown: {
+      // A skin seen before shows its previews; one never seen shows blank boxes.
+      const download_host::Down down;
+      ASSERT_TRUE(down.down());
+      ASSERT_TRUE(Reopen(sejuani));
+      for (int slot = 1; slot <= 3; ++slot) EXPECT_TRUE(BoxIsBlank(slot)) << "slot " << slot;
+      ASSERT_TRUE(Reopen(ekko));
+      for (int slot = 1; slot <= 3; ++slot) EXPECT_TRUE(BoxShowsPicture(slot, pictures[slot - 1]));
+      break;
+    }
+    case Between::kPreviewChanged: {
+      // The host has another picture for slot 1: it replaces the kept one, in the box and in the
+      // user's folder, so that it shows with the host down too.
+      changed_ = paths[0];
+      const std::string other = download_host::Body(sejuani.skins[0].preview_url.view());
+      ASSERT_TRUE(
+          download_host::SetVersion(
+              changed_, "from=" + download_host::PathOf(sejuani.skins[0].preview_url.view()))
+              .ok);
+      const download_host::Sent before = download_host::SentFor(changed_);
+      ASSERT_TRUE(Reopen(ekko));
+      EXPECT_TRUE(BoxShowsPicture(1, other));
+      EXPECT_TRUE(BoxShowsPicture(2, pictures[1]));
+      EXPECT_EQ(download_host::SentFor(changed_).StatusesSince(before), "200");
+      ASSERT_TRUE(WaitKept({other, pictures[1], pictures[2]}));
+      const download_host::Down down;
+      ASSERT_TRUE(down.down());
+      ASSERT_TRUE(Reopen(ekko));
+      EXPECT_TRUE(BoxShowsPicture(1, other));
+      EXPECT_TRUE(BoxShowsPicture(3, pictures[2]));
+      break;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Reopenings, PreviewsKept, ::testing::ValuesIn(kReopenings),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace lq::e2e

@@ -53,13 +53,26 @@ target_compile_definitions(lq_skin_window_harness PUBLIC
   LQ_ENDPOINT_STATE_DIR="${skin_window_state}")
 
 add_executable(skin_window_e2e
-  ${CMAKE_CURRENT_LIST_DIR}/skin_window_previews_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/skin_window_install_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/skin_window_faults_test.cpp)
 target_link_libraries(skin_window_e2e PRIVATE lq_skin_window_harness GTest::gmock_main)
 gtest_discover_tests(skin_window_e2e DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
   PROPERTIES TIMEOUT 120 LABELS e2e FIXTURES_REQUIRED skin_window_endpoint
     RESOURCE_LOCK lq_game_client_processes
+    ENVIRONMENT "LQ_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+
+# The previews. Those kept in the user's folder take the whole host down (/__host/down), which
+# every test of the endpoint would notice, so they run alone.
+add_executable(skin_window_previews_e2e ${CMAKE_CURRENT_LIST_DIR}/skin_window_previews_test.cpp)
+target_link_libraries(skin_window_previews_e2e PRIVATE lq_skin_window_harness GTest::gmock_main)
+gtest_discover_tests(skin_window_previews_e2e DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+  TEST_FILTER "-Reopenings/PreviewsKept.*"
+  PROPERTIES TIMEOUT 120 LABELS e2e FIXTURES_REQUIRED skin_window_endpoint
+    RESOURCE_LOCK lq_game_client_processes
+    ENVIRONMENT "LQ_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+gtest_discover_tests(skin_window_previews_e2e DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+  TEST_FILTER "Reopenings/PreviewsKept.*"
+  PROPERTIES TIMEOUT 120 LABELS e2e FIXTURES_REQUIRED skin_window_endpoint RUN_SERIAL TRUE
     ENVIRONMENT "LQ_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
 
 # Hosts that misbehave (the endpoint's silent, trickle, lie and half-silent modes) at the share
