@@ -250,6 +250,9 @@ TEST_P(PackageReuse, LoadUsesWhatItMay) {
   EXPECT_TRUE(std::regex_match(statuses, std::regex(row.statuses)))
       << "statuses \"" << statuses << "\", expected \"" << row.statuses << "\"";
   const std::uint64_t bytes = sent.body_bytes - before.body_bytes;
+  std::printf("%s: statuses [%s], %llu body bytes of a %llu-byte package\n", row.name,
+              statuses.c_str(), static_cast<unsigned long long>(bytes),
+              static_cast<unsigned long long>(version_.length));
   if (row.max_bytes_shares == 0) {
     EXPECT_EQ(bytes, 0u) << "no package bytes may travel";
   } else if (row.max_bytes_shares > 0) {
