@@ -5,6 +5,10 @@
 //   skins_bench.exe download <url> <size>                    the same bytes received, nothing else
 //   skins_bench.exe copy     <file> <copy>                   the installed package copied and
 //                                                            flushed to the disk
+//   skins_bench.exe reuse    <url> <game directory> <size> <store folder>
+//                                                            a first installation remembered
+//                                                            in the store folder, then the
+//                                                            same one again
 //
 // Each prints one line "<step> seconds=<s> peak_working_set=<bytes> idle_working_set=<bytes>
 // size=<bytes>", the idle figure taken before the step begins (install also "staged seconds=<s>":
@@ -111,6 +115,27 @@ int main(int argc, char** argv) {
     std::printf("staged seconds=%.4f\n", staged);
     return Report("install", seconds, size);
   }
+  if (step == "reuse" && argc == 6) {
+    // The program's store lives where LOCALAPPDATA says: here, a folder of this round's own.
+    SetEnvironmentVariableW(L"LOCALAPPDATA", lq::GbkToWide(argv[5]).c_str());
+    const lq::InstallationEnvironment env = lq::SystemInstallationEnvironment();
+    const lq::InstallationInputs inputs{lq::Text(argv[2]), lq::Text("bench"), lq::Text(argv[3])};
+    const unsigned long long expected = std::strtoull(argv[4], nullptr, 10);
+    double seconds[2] = {};
+    for (double& taken : seconds) {
+      const double start = Seconds();
+      const lq::InstallationResult result = lq::InstallSkinPackage(env, inputs);
+      taken = Seconds() - start;
+      const unsigned long long size = FileSize(lq::GbkToWide(std::string(argv[3]) + "bench.zip"));
+      if (result != lq::InstallationResult::kInstalled || size != expected) {
+        std::printf("install failed: result %d, %llu bytes
+", static_cast<int>(result), size);
+        return 1;
+      }
+    }
+    std::printf("reuse first_seconds=%.4f second_seconds=%.4f\n", seconds[0], seconds[1]);
+    return 0;
+  }
   if (step == "download" && argc == 4) {
     const unsigned long long expected = std::strtoull(argv[3], nullptr, 10);
     CountingSink sink;
@@ -139,6 +164,7 @@ int main(int argc, char** argv) {
   std::printf(
       "usage: skins_bench install <url> <game directory> <size>\n"
       "       skins_bench download <url> <size>\n"
-      "       skins_bench copy <file> <copy>\n");
+      "       skins_bench copy <file> <copy>\n"
+      "       skins_bench reuse <url> <game directory> <size> <store folder>\n");
   return 2;
 }
