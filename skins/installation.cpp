@@ -178,8 +178,12 @@ InstallationResult PutInPlace(GameFolder& folder, StagedFile& package,
   if (!change.StageCommit(kArchiveListFileName, list.bytes())) {
     return InstallationResult::kWriteFailed;
   }
+  // Only a package that was there before can fail to come back.
+  const FolderEntry before = folder.Find(package_name);
+  const bool had_package = before == FolderEntry::kFile || before == FolderEntry::kReadOnlyFile;
   if (!change.Replace(package_name, package) || !change.Commit()) {
-    return change.Undo() ? InstallationResult::kWriteFailed : InstallationResult::kNotRestored;
+    return change.Undo() || !had_package ? InstallationResult::kWriteFailed
+                                         : InstallationResult::kNotRestored;
   }
   return InstallationResult::kInstalled;
 }
