@@ -128,8 +128,7 @@ int main(int argc, char** argv) {
       taken = Seconds() - start;
       const unsigned long long size = FileSize(lq::GbkToWide(std::string(argv[3]) + "bench.zip"));
       if (result != lq::InstallationResult::kInstalled || size != expected) {
-        std::printf("install failed: result %d, %llu bytes
-", static_cast<int>(result), size);
+        std::printf("install failed: result %d, %llu bytes\n", static_cast<int>(result), size);
         return 1;
       }
     }
