@@ -52,18 +52,32 @@ struct PreviewFetcher::Shared : std::enable_shared_from_this<Shared> {
     });
   }
 
-  // Shows the kept copies of an opening's previews, in slot order, each then queued for the host.
+  // Shows the kept copies of an opening's previews, all in one job so that the boxes are painted
+  // together, then queues each for the host.
   void ShowKept(std::uint64_t opening, const std::array<Text, kSkinSlotCount>& urls) {
+    std::array<std::optional<KeptPreview>, kSkinSlotCount> kept;
+    std::array<ByteSet, kSkinSlotCount> pictures;
     for (int slot = 1; slot <= kSkinSlotCount; ++slot) {
       if (opening != state->opening.load()) {
         return;
       }
       const Text& url = urls[slot - 1];
-      std::optional<KeptPreview> kept = url.empty() ? std::nullopt : source.cache->Find(url.view());
-      if (kept) {
-        Show(opening, slot, kept->picture);
-      }
-      Enqueue({opening, slot, url, std::move(kept)});
+      kept[slot - 1] = url.empty() ? std::nullopt : source.cache->Find(url.view());
+      if (kept[slot - 1]) pictures[slot - 1] = kept[slot - 1]->picture;
+    }
+    if (std::any_of(pictures.begin(), pictures.end(),
+                    [](const ByteSet& p) { return !p.empty(); })) {
+      post_to_gui([state = state, opening, pictures = std::move(pictures)] {
+        for (int slot = 1; slot <= kSkinSlotCount; ++slot) {
+          if (!pictures[slot - 1].empty() && state->IsCurrentOpening(opening)) {
+            WriteBytesProperty(kSkinWindowId, PreviewBoxOfSlot(slot), kPicPicture,
+                               pictures[slot - 1]);
+          }
+        }
+      });
+    }
+    for (int slot = 1; slot <= kSkinSlotCount; ++slot) {
+      Enqueue({opening, slot, urls[slot - 1], std::move(kept[slot - 1])});
     }
   }
 
