@@ -8,27 +8,18 @@
 
 namespace lq {
 
-UnitId LoadButtonOfSlot(int slot) {
-  switch (slot) {
-    case 1:
-      return kLoadButton1;
-    case 2:
-      return kLoadButton2;
-    default:
-      return kLoadButton3;
-  }
-}
+namespace {
 
-UnitId PreviewBoxOfSlot(int slot) {
-  switch (slot) {
-    case 1:
-      return kPreviewBox1;
-    case 2:
-      return kPreviewBox2;
-    default:
-      return kPreviewBox3;
-  }
-}
+// Slot k (1..3) is entry k - 1; anything else counts as slot 3.
+std::size_t SlotIndex(int slot) { return slot >= 1 && slot <= 3 ? slot - 1 : 2; }
+
+constexpr UnitId kLoadButtons[] = {kLoadButton1, kLoadButton2, kLoadButton3};
+constexpr UnitId kPreviewBoxes[] = {kPreviewBox1, kPreviewBox2, kPreviewBox3};
+
+}  // namespace
+
+UnitId LoadButtonOfSlot(int slot) { return kLoadButtons[SlotIndex(slot)]; }
+UnitId PreviewBoxOfSlot(int slot) { return kPreviewBoxes[SlotIndex(slot)]; }
 
 bool SkinWindowState::IsCurrentOpening(std::uint64_t of) const {
   return IsWindowLoaded(kSkinWindowId) && opening.load() == of;

@@ -15,6 +15,23 @@ namespace {
 // Large reads and writes go in pieces a DWORD can count.
 constexpr std::size_t kPiece = 16u << 20;
 
+// Fills `out` from `offset` of the file; false when any of it cannot be read.
+bool ReadWhole(HANDLE file, std::uint64_t offset, std::span<std::uint8_t> out) {
+  while (!out.empty()) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    const DWORD want = static_cast<DWORD>(std::min(out.size(), kPiece));
+    DWORD got = 0;
+    if (!ReadFile(file, out.data(), want, &got, &at) || got == 0) {
+      return false;
+    }
+    offset += got;
+    out = out.subspan(got);
+  }
+  return true;
+}
+
 class Win32File final : public FolderFile {
  public:
   explicit Win32File(sys::UniqueFile file) : file_(std::move(file)) {}
@@ -35,17 +52,8 @@ class Win32File final : public FolderFile {
   }
 
   bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
-    while (!out.empty()) {
-      OVERLAPPED at{};
-      at.Offset = static_cast<DWORD>(offset);
-      at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-      const DWORD want = static_cast<DWORD>(std::min(out.size(), kPiece));
-      DWORD got = 0;
-      if (!file_ || !ReadFile(file_.get(), out.data(), want, &got, &at) || got == 0) {
-        return false;
-      }
-      offset += got;
-      out = out.subspan(got);
+    if (!file_ || !ReadWhole(file_.get(), offset, out)) {
+      return false;
     }
     // A positioned read moves the file pointer: writing goes on at the end.
     LARGE_INTEGER end{};
@@ -79,19 +87,7 @@ class Win32ReadFile final : public FolderFile {
   bool Write(std::span<const std::uint8_t> /*bytes*/) override { return false; }
 
   bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
-    while (!out.empty()) {
-      OVERLAPPED at{};
-      at.Offset = static_cast<DWORD>(offset);
-      at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-      const DWORD want = static_cast<DWORD>(std::min(out.size(), kPiece));
-      DWORD got = 0;
-      if (!file_ || !ReadFile(file_.get(), out.data(), want, &got, &at) || got == 0) {
-        return false;
-      }
-      offset += got;
-      out = out.subspan(got);
-    }
-    return true;
+    return file_ && ReadWhole(file_.get(), offset, out);
   }
 
   bool Flush() override { return false; }
