@@ -55,6 +55,11 @@ lq_add_test(install_window_actions_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/install_window_actions_test.cpp
   DEPS lq_skin_window lq_skins_test_support)
 
+# On Windows also the program's user folder, in a scratch LOCALAPPDATA.
+set(preview_cache_test_deps lq_skin_window lq_skins_test_support)
+if(WIN32)
+  list(APPEND preview_cache_test_deps lq_test_support)
+endif()
 lq_add_test(preview_cache_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/preview_cache_test.cpp
-  DEPS lq_skin_window lq_skins_test_support)
+  DEPS ${preview_cache_test_deps})

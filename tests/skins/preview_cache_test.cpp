@@ -2,7 +2,9 @@
 // it stays within its bound, the least recently used going first; an entry that is damaged, cut
 // short, foreign or another address's is never given out and is replaced by the next copy kept;
 // a write cut short by the end of the process leaves the copy before it, and its staged file goes
-// with a later write; a folder that cannot be written keeps what it has and takes nothing new.
+// with a later write; a folder that cannot be written keeps what it has and takes nothing new. On
+// Windows, the program's user folder itself: made at the first write where LOCALAPPDATA says, its
+// files replaced whole under the reads of another thread.
 #include "skins/preview_cache.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +17,18 @@
 #include <vector>
 
 #include "tests/skins/support/memory_user_folder.h"
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "tests/support/scratch_dir.h"
+#endif
 
 namespace lq {
 namespace {
@@ -253,6 +267,97 @@ TEST_P(PreviewCacheCases, Run) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, PreviewCacheCases, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+#ifdef _WIN32
+// LOCALAPPDATA for this process while the object lives.
+class LocalAppData {
+ public:
+  explicit LocalAppData(const std::filesystem::path& folder) {
+    wchar_t old[MAX_PATH + 1] = {};
+    if (GetEnvironmentVariableW(L"LOCALAPPDATA", old, MAX_PATH + 1) > 0) old_ = old;
+    SetEnvironmentVariableW(L"LOCALAPPDATA", folder.c_str());
+  }
+  ~LocalAppData() { SetEnvironmentVariableW(L"LOCALAPPDATA", old_ ? old_->c_str() : nullptr); }
+
+ private:
+  std::optional<std::wstring> old_;
+};
+
+std::span<const std::uint8_t> Bytes(std::string_view text) {
+  return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+TEST(ProgramUserFolder, MadeAtTheFirstWriteWhereLocalAppDataSays) {
+  test::ScratchDir scratch("user-folder");
+  const std::filesystem::path folder = scratch.path() / L"LOLQuillet" / L"previews";
+  {
+    const LocalAppData here(scratch.path());
+    std::unique_ptr<UserFolder> user = OpenProgramUserFolder("previews");
+    ASSERT_TRUE(user->List());
+    EXPECT_TRUE(user->List()->empty());
+    EXPECT_FALSE(std::filesystem::exists(scratch.path() / L"LOLQuillet"));
+    EXPECT_FALSE(user->Read("a", 100));
+
+    ASSERT_TRUE(user->Write("a", Bytes("first")));
+    {
+      std::ifstream in(folder / L"a", std::ios::binary);
+      EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "first");
+    }
+    EXPECT_TRUE(user->Write("a", Bytes("second")));
+    EXPECT_EQ(user->Read("a", 6)->view(), "second");
+    EXPECT_FALSE(user->Read("a", 5));  // more than asked for
+
+    const std::vector<UserFileInfo> before = *user->List();
+    ASSERT_EQ(before.size(), 1u);
+    EXPECT_EQ(before[0].name, "a");
+    EXPECT_EQ(before[0].size, 6u);
+    Sleep(20);
+    EXPECT_TRUE(user->Touch("a"));
+    EXPECT_GT(user->List()->at(0).last_use, before[0].last_use);
+    EXPECT_TRUE(user->Delete("a"));
+    EXPECT_TRUE(user->List()->empty());
+  }
+  // Where no folder can be made (LOCALAPPDATA names a file), writes fail and nothing is read.
+  const std::filesystem::path file = scratch.path() / L"not a folder";
+  std::ofstream(file) << "x";
+  const LocalAppData there(file);
+  std::unique_ptr<UserFolder> user = OpenProgramUserFolder("previews");
+  EXPECT_FALSE(user->Write("a", Bytes("first")));
+  EXPECT_FALSE(user->Read("a", 100));
+  EXPECT_FALSE(user->Touch("a"));
+}
+
+TEST(ProgramUserFolder, ReadersSeeTheOldFileOrTheNewOneNeverAMix) {
+  test::ScratchDir scratch("user-folder-race");
+  const LocalAppData here(scratch.path());
+  std::unique_ptr<UserFolder> writer = OpenProgramUserFolder("");
+  std::unique_ptr<UserFolder> reader = OpenProgramUserFolder("");  // as another copy would
+  const std::string versions[2] = {std::string(100'000, 'a'), std::string(300'000, 'b')};
+  ASSERT_TRUE(writer->Write("shared", Bytes(versions[0])));
+  std::atomic<bool> done = false;
+  int written = 0;
+  std::thread writing([&] {
+    for (int i = 1; i <= 60; ++i)
+      written += writer->Write("shared", Bytes(versions[i % 2])) ? 1 : 0;
+    done = true;
+  });
+  int reads = 0, mixed = 0;
+  while (!done) {
+    if (std::optional<ByteSet> seen = reader->Read("shared", 1 << 20)) {
+      ++reads;
+      mixed += seen->view() == versions[0] || seen->view() == versions[1] ? 0 : 1;
+    }
+  }
+  writing.join();
+  EXPECT_EQ(mixed, 0) << "of " << reads << " reads";
+  EXPECT_GT(reads, 0);
+  EXPECT_GT(written, 0);
+  // No staged file stays behind a write that ended.
+  const std::optional<std::vector<UserFileInfo>> files = reader->List();
+  ASSERT_TRUE(files);
+  for (const UserFileInfo& file : *files) EXPECT_FALSE(IsStagedName(file.name));
+}
+#endif
 
 }  // namespace
 }  // namespace lq
