@@ -8,9 +8,9 @@
 
 #include <string>
 
+#include "runtime/binding/win32/declared_call.h"
+#include "runtime/binding/win32/declared_handles.h"
 #include "runtime/errors/program_end.h"
-#include "runtime/errors/win32/declared_call.h"
-#include "runtime/errors/win32/declared_handles.h"
 #include "runtime/platform/win32/wide_text.h"
 #include "runtime/system/win32/message_box.h"
 

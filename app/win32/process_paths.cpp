@@ -8,8 +8,8 @@
 // After windows.h, which it needs.
 #include <tlhelp32.h>
 
-#include "runtime/errors/win32/declared_call.h"
-#include "runtime/errors/win32/declared_handles.h"
+#include "runtime/binding/win32/declared_call.h"
+#include "runtime/binding/win32/declared_handles.h"
 #include "runtime/platform/win32/wide_text.h"
 
 namespace lq {

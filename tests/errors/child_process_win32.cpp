@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "runtime/errors/win32/system_module_loader.h"
+#include "runtime/binding/win32/system_module_loader.h"
 #include "tests/errors/child_process.h"
 
 namespace lq::test {

@@ -19,7 +19,7 @@
 #include <windows.h>
 #include <wininet.h>
 
-#include "runtime/errors/win32/declared_call.h"
+#include "runtime/binding/win32/declared_call.h"
 #endif
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "runtime/errors/win32/declared_call.h"
+#include "runtime/binding/win32/declared_call.h"
 #include "web/declared_code_pages.h"
 
 namespace lq {

@@ -7,7 +7,7 @@
 #include <memory>
 #include <new>
 
-#include "runtime/errors/win32/declared_call.h"
+#include "runtime/binding/win32/declared_call.h"
 #include "runtime/forms/gui_queue.h"
 #include "runtime/platform/win32/handles.h"
 

@@ -4,7 +4,7 @@
 #include <mutex>
 #include <vector>
 
-#include "runtime/errors/win32/declared_call.h"
+#include "runtime/binding/win32/declared_call.h"
 #include "runtime/errors/win32/wide_text.h"
 #include "runtime/system/response_head.h"
 #include "runtime/system/win32/unique_handles.h"

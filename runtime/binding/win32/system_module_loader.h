@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "runtime/errors/declared_function.h"
+#include "runtime/binding/declared_function.h"
 
 namespace lq {
 

@@ -8,8 +8,8 @@
 #include <cstddef>
 #include <utility>
 
-#include "runtime/errors/declared_function.h"
-#include "runtime/errors/program_declarations.h"
+#include "runtime/binding/declared_function.h"
+#include "runtime/binding/program_declarations.h"
 
 namespace lq {
 

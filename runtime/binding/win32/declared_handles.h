@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "runtime/errors/win32/declared_call.h"
+#include "runtime/binding/win32/declared_call.h"
 #include "runtime/platform/unique_handle.h"
 
 namespace lq {

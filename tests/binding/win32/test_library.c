@@ -1,3 +1,3 @@
 /* A library that only the test program's directory holds; test_library.def exports its function
    with ordinal 5. */
-int ErrorsTestAnswer(void) { return 42; }
+int BindingTestAnswer(void) { return 42; }

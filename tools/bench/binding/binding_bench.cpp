@@ -4,9 +4,9 @@
 
 #include <cstdio>
 
-#include "runtime/errors/declared_function.h"
-#include "runtime/errors/win32/declared_call.h"
-#include "runtime/errors/win32/system_module_loader.h"
+#include "runtime/binding/declared_function.h"
+#include "runtime/binding/win32/declared_call.h"
+#include "runtime/binding/win32/system_module_loader.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstddef>
 
-#include "runtime/errors/declared_function.h"
+#include "runtime/binding/declared_function.h"
 
 namespace lq {
 

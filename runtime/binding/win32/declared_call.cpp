@@ -1,7 +1,7 @@
-#include "runtime/errors/win32/declared_call.h"
+#include "runtime/binding/win32/declared_call.h"
 
+#include "runtime/binding/win32/system_module_loader.h"
 #include "runtime/errors/program_end.h"
-#include "runtime/errors/win32/system_module_loader.h"
 
 namespace lq {
 

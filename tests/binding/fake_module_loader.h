@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "runtime/errors/declared_function.h"
+#include "runtime/binding/declared_function.h"
 
 namespace lq::test {
 

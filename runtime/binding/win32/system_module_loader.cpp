@@ -1,4 +1,4 @@
-#include "runtime/errors/win32/system_module_loader.h"
+#include "runtime/binding/win32/system_module_loader.h"
 
 #include <windows.h>
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "runtime/errors/declared_function.h"
-#include "runtime/errors/program_declarations.h"
-#include "runtime/errors/win32/declared_call.h"
-#include "runtime/errors/win32/system_module_loader.h"
+#include "runtime/binding/declared_function.h"
+#include "runtime/binding/program_declarations.h"
+#include "runtime/binding/win32/declared_call.h"
+#include "runtime/binding/win32/system_module_loader.h"
 #include "tests/errors/report_capture.h"
 
 namespace lq {
@@ -115,20 +115,20 @@ TEST(SystemBinding, KernelWithoutExtensionIsTriedBesideTheProgramThenFoundByTheS
 
 TEST(SystemBinding, ALibraryBesideTheProgramIsLoadedFromThereByNameByPathAndByOrdinal) {
   RecordingLoader loader;
-  const std::wstring wide = ProgramDirectory() + L"errors_test_library.dll";
+  const std::wstring wide = ProgramDirectory() + L"binding_test_library.dll";
   const std::string path(wide.begin(), wide.end());  // the build directory's path is ASCII
   ASSERT_NE(path.find(':'), std::string::npos);
-  const DeclaredFunction table[] = {{"errors_test_library.dll", "ErrorsTestAnswer"},
-                                    {path, "ErrorsTestAnswer"},
-                                    {"errors_test_library.dll", "#5"}};
+  const DeclaredFunction table[] = {{"binding_test_library.dll", "BindingTestAnswer"},
+                                    {path, "BindingTestAnswer"},
+                                    {"binding_test_library.dll", "#5"}};
   DeclaredFunctionBinder binder(table, loader);
   EXPECT_EQ(binder.Call<int()>(0), 42);
   EXPECT_EQ(binder.Call<int()>(1), 42);
   EXPECT_EQ(binder.Call<int()>(2), 42);
-  EXPECT_EQ(loader.calls, (Calls{"beside errors_test_library.dll", "load " + path,
-                                 "beside errors_test_library.dll"}));
+  EXPECT_EQ(loader.calls, (Calls{"beside binding_test_library.dll", "load " + path,
+                                 "beside binding_test_library.dll"}));
   binder.UnloadAll();
-  EXPECT_EQ(GetModuleHandleW(L"errors_test_library.dll"), nullptr);
+  EXPECT_EQ(GetModuleHandleW(L"binding_test_library.dll"), nullptr);
 }
 
 TEST(SystemBinding, MissingFunctionsAndLibrariesAreFatalWithTheirMessages) {

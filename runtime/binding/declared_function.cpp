@@ -1,4 +1,4 @@
-#include "runtime/errors/declared_function.h"
+#include "runtime/binding/declared_function.h"
 
 #include "runtime/errors/runtime_error.h"
 

@@ -1,6 +1,6 @@
 // Binding declared functions over a recording loader: search order, program directory first,
 // ordinals, caching, failure messages and the unloading at the end.
-#include "runtime/errors/declared_function.h"
+#include "runtime/binding/declared_function.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "runtime/errors/program_declarations.h"
-#include "tests/errors/fake_module_loader.h"
+#include "runtime/binding/program_declarations.h"
+#include "tests/binding/fake_module_loader.h"
 #include "tests/errors/report_capture.h"
 
 namespace lq {
