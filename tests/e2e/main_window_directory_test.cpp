@@ -22,10 +22,10 @@ std::wstring GameDirOf(const std::wstring& path) {
   return at == std::wstring::npos ? L"" : path.substr(0, at) + L"\\英雄联盟\\Game\\";
 }
 
-class MainWindowDirectory : public ::testing::Test {
+class MainWindowDirectory : public ProgramCopyTest {
  protected:
   void SetUp() override {
-    CopyProgram(exe);
+    ProgramCopyTest::SetUp();
     const std::vector<std::wstring> running = GameClientsInListOrder();
     std::string paths;
     for (const std::wstring& p : running) paths.append(1, ' ').append(Utf8(p));
@@ -80,9 +80,6 @@ class MainWindowDirectory : public ::testing::Test {
     std::ofstream(path) << "x";
     return path;
   }
-
-  test::ScratchDir scratch{"directory"};
-  std::filesystem::path exe = scratch.path() / ProgramNameForTest();
 };
 
 TEST_F(MainWindowDirectory, DiscoveryReadsTheClientsFolder) {
@@ -93,7 +90,7 @@ TEST_F(MainWindowDirectory, DiscoveryReadsTheClientsFolder) {
   ASSERT_FALSE(expected.empty());
   EXPECT_TRUE(WaitUntil([&] { return program.Text(kDirectoryEdit) == expected; }))
       << "shows " << program.Text(kDirectoryEdit).size() << " characters";
-  EXPECT_TRUE(program.NoMessageFor(300));
+  EXPECT_TRUE(program.NoMessage());
 }
 
 TEST_F(MainWindowDirectory, DiscoveryOutsideAGameFolderFails) {
@@ -102,7 +99,7 @@ TEST_F(MainWindowDirectory, DiscoveryOutsideAGameFolderFails) {
   driver::Click(program.Control(kAutoButton));
   EXPECT_TRUE(program.AnswerMessage(kNotRunning));
   EXPECT_EQ(program.Text(kDirectoryEdit), L"");
-  EXPECT_TRUE(program.NoMessageFor(300));
+  EXPECT_TRUE(program.NoMessage());
 }
 
 TEST_F(MainWindowDirectory, WithTwoClientsTheLastListedDecides) {
@@ -113,14 +110,14 @@ TEST_F(MainWindowDirectory, WithTwoClientsTheLastListedDecides) {
   driver::Click(program.Control(kAutoButton));
   const std::wstring expected = GameDirOf(GameClientsInListOrder().back());
   EXPECT_TRUE(WaitUntil([&] { return program.Text(kDirectoryEdit) == expected; }));
-  EXPECT_TRUE(program.NoMessageFor(300));
+  EXPECT_TRUE(program.NoMessage());
 }
 
 TEST_F(MainWindowDirectory, NoClientGivesTheMessageOnce) {
   Program program(exe);
   driver::Click(program.Control(kAutoButton));
   EXPECT_TRUE(program.AnswerMessage(kNotRunning));
-  EXPECT_TRUE(program.NoMessageFor(300));
+  EXPECT_TRUE(program.NoMessage());
   EXPECT_EQ(program.Text(kDirectoryEdit), L"");
 }
 
@@ -133,7 +130,7 @@ TEST_F(MainWindowDirectory, PickingAProgramInsideTheGameFolder) {
   EXPECT_TRUE(WaitUntil([&] { return program.Text(kDirectoryEdit) == expected; }));
   ASSERT_TRUE(Pick(program, direct.native()));
   EXPECT_TRUE(WaitUntil([&] { return program.Text(kDirectoryEdit) == expected; }));
-  EXPECT_TRUE(program.NoMessageFor(200));
+  EXPECT_TRUE(program.NoMessage());
 }
 
 TEST_F(MainWindowDirectory, AFirstCancelOrAFileElsewhereFails) {

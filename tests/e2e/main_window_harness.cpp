@@ -2,10 +2,9 @@
 
 #include <windows.h>
 // After windows.h, which it needs.
-#include <commctrl.h>
 #include <tlhelp32.h>
 
-#include <set>
+#include <map>
 
 #include "app/main_window.h"
 #include "tests/support/endpoint_client.h"
@@ -16,8 +15,7 @@ namespace {
 
 // Every grid button and both labels of each role page are windows.
 bool RolePagesComplete(HWND main) {
-  std::set<std::uint32_t> ids;
-  for (HWND c : driver::Descendants(main)) ids.insert(driver::ControlId(c));
+  const std::map<std::uint32_t, HWND> ids = driver::ControlsById(main);
   for (int page = 1; page <= 8; ++page) {
     if (!ids.count(NoteLabelId(page)) || !ids.count(AuthorLabelId(page))) return false;
     for (int cell = 0; cell < 20; ++cell) {
@@ -144,11 +142,18 @@ bool Program::MainHidden() const { return !IsWindowVisible(Main()); }
   return ::testing::AssertionSuccess();
 }
 
-::testing::AssertionResult Program::NoMessageFor(DWORD ms) {
-  if (WaitUntil([&] { return !driver::OpenMessageBoxes(*process_).empty(); }, ms)) {
-    const auto boxes = driver::OpenMessageBoxes(*process_);
+::testing::AssertionResult Program::RoundTrip() {
+  if (!driver::RoundTrip(Main())) {
+    return ::testing::AssertionFailure() << "the program did not take its messages";
+  }
+  return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult Program::NoMessage() {
+  if (::testing::AssertionResult answered = RoundTrip(); !answered) return answered;
+  if (const auto boxes = driver::OpenMessageBoxes(*process_); !boxes.empty()) {
     return ::testing::AssertionFailure()
-           << "unexpected message box \"" << (boxes.empty() ? "" : Utf8(boxes[0].text)) << "\"";
+           << "unexpected message box \"" << Utf8(boxes[0].text) << "\"";
   }
   return ::testing::AssertionSuccess();
 }
@@ -202,31 +207,6 @@ std::vector<std::wstring> GameClientsInListOrder() {
   }
   CloseHandle(snapshot);
   return paths;
-}
-
-std::optional<std::wstring> TabCaption(const driver::TargetProcess& process, HWND tab, int index) {
-  constexpr SIZE_T kChars = 64;
-  const SIZE_T size = sizeof(TCITEMW) + kChars * sizeof(wchar_t);
-  void* remote = VirtualAllocEx(process.handle(), nullptr, size, MEM_COMMIT, PAGE_READWRITE);
-  if (!remote) return std::nullopt;
-  TCITEMW item{};
-  item.mask = TCIF_TEXT;
-  item.pszText = reinterpret_cast<wchar_t*>(static_cast<char*>(remote) + sizeof(TCITEMW));
-  item.cchTextMax = kChars;
-  std::optional<std::wstring> caption;
-  DWORD_PTR ok = 0;
-  if (WriteProcessMemory(process.handle(), remote, &item, sizeof(item), nullptr) &&
-      SendMessageTimeoutW(tab, TCM_GETITEMW, static_cast<WPARAM>(index),
-                          reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 3000, &ok) &&
-      ok) {
-    wchar_t text[kChars] = {};
-    if (ReadProcessMemory(process.handle(), item.pszText, text, sizeof(text) - sizeof(wchar_t),
-                          nullptr)) {
-      caption = std::wstring(text);
-    }
-  }
-  VirtualFreeEx(process.handle(), remote, 0, MEM_RELEASE);
-  return caption;
 }
 
 }  // namespace lq::e2e

@@ -18,6 +18,7 @@
 #include "tests/support/scratch_dir.h"
 #include "tools/driver/lib/controls.h"
 #include "tools/driver/lib/message_boxes.h"
+#include "tools/driver/lib/round_trip.h"
 #include "tools/driver/lib/target_process.h"
 
 namespace lq::e2e {
@@ -48,6 +49,15 @@ void CopyStandin(const std::filesystem::path& to);
 // A program that only shows a large window at the top left of the screen, above what is there.
 void CopyCover(const std::filesystem::path& to);
 
+// A test with a copy of the program of its own (`exe`), in a scratch folder that goes with it.
+class ProgramCopyTest : public ::testing::Test {
+ protected:
+  void SetUp() override { CopyProgram(exe); }
+
+  test::ScratchDir scratch{"e2e"};
+  std::filesystem::path exe = scratch.path() / ProgramNameForTest();
+};
+
 class Program {
  public:
   // Starts `exe` (a copy of the program) and, unless `waitForWindow` is false, waits until its
@@ -70,8 +80,14 @@ class Program {
   // Waits for a message box with that text and caption, presses OK and waits until it is gone.
   ::testing::AssertionResult AnswerMessage(const std::wstring& text,
                                            const std::wstring& caption = L"信息：");
-  // No message box now, nor within `ms`.
-  ::testing::AssertionResult NoMessageFor(DWORD ms);
+  // Waits until the program has taken every message posted to it so far and answered one sent to
+  // its main window (driver::RoundTrip): what it did in answer to a click or to its own posted work
+  // has happened. Before a check that something did not happen.
+  ::testing::AssertionResult RoundTrip();
+  // No message box open after a round trip.
+  ::testing::AssertionResult NoMessage();
+  // The same check for callers that name a time: the time is not waited for.
+  ::testing::AssertionResult NoMessageFor(DWORD) { return NoMessage(); }
   // Selects page `page` as a user does.
   ::testing::AssertionResult SelectPage(int page);
   // A visible top-level window of this process other than the main window and holding `id`.
@@ -94,8 +110,5 @@ class Standin {
 // The executable paths of the running processes named exactly LolClient.exe, in the order of the
 // system's process list.
 std::vector<std::wstring> GameClientsInListOrder();
-
-// The caption of page `index` of a tab control in another process.
-std::optional<std::wstring> TabCaption(const driver::TargetProcess& process, HWND tab, int index);
 
 }  // namespace lq::e2e

@@ -6,25 +6,21 @@
 namespace lq::e2e {
 namespace {
 
-TEST(MainWindowRepair, AnEmptyFieldAsksForTheDirectoryFirst) {
-  test::ScratchDir scratch("repair-empty");
-  const auto exe = scratch.path() / ProgramNameForTest();
-  CopyProgram(exe);
+using MainWindowRepair = ProgramCopyTest;
+
+TEST_F(MainWindowRepair, AnEmptyFieldAsksForTheDirectoryFirst) {
   Program program(exe);
   driver::Click(program.Control(kRepairButton));
   EXPECT_TRUE(program.AnswerMessage(L"请先获取游戏目录。"));
-  EXPECT_TRUE(program.NoMessageFor(200));
+  EXPECT_TRUE(program.NoMessage());
 }
 
-TEST(MainWindowRepair, TheDirectoryFieldTakesNoTyping) {
-  test::ScratchDir scratch("repair-typing");
-  const auto exe = scratch.path() / ProgramNameForTest();
-  CopyProgram(exe);
+TEST_F(MainWindowRepair, TheDirectoryFieldTakesNoTyping) {
   Program program(exe);
   HWND edit = program.Control(kDirectoryEdit);
   PostMessageW(edit, WM_CHAR, L'X', 1);
   PostMessageW(edit, WM_CHAR, L'Y', 1);
-  Sleep(200);
+  ASSERT_TRUE(program.RoundTrip());
   EXPECT_EQ(program.Text(kDirectoryEdit), L"");
 }
 

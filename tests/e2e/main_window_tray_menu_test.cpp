@@ -12,12 +12,8 @@ namespace {
 
 // The tray menu, worked with the keyboard as a user would: its items cannot be read from another
 // process, so the test counts them by moving through them.
-class TrayMenu : public ::testing::Test {
+class TrayMenu : public ProgramCopyTest {
  protected:
-  test::ScratchDir scratch{"tray-menu"};
-  std::filesystem::path exe = scratch.path() / ProgramNameForTest();
-  void SetUp() override { CopyProgram(exe); }
-
   HWND OpenMenu(Program& program) {
     EXPECT_TRUE(driver::PostTrayAction(program.Main(), 3));
     HWND menu = nullptr;

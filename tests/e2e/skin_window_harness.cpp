@@ -27,9 +27,10 @@ namespace download_host {
 
 std::string Url(std::string_view path) { return std::string(kHost) + std::string(path); }
 
-::testing::AssertionResult SetFault(std::string_view mode, std::string_view prefix) {
+::testing::AssertionResult SetFault(std::string_view mode, std::string_view prefix, int count) {
   const std::string url =
-      Url("/__install/fault?mode=" + std::string(mode) + "&prefix=" + std::string(prefix));
+      Url("/__install/fault?mode=" + std::string(mode) + "&prefix=" + std::string(prefix) +
+          (count > 0 ? "&count=" + std::to_string(count) : std::string()));
   const HttpReadResult answer = HttpReadWithStatus(Text(url));
   if (answer.status != 200 || answer.body.view() != "ok") {
     return ::testing::AssertionFailure()

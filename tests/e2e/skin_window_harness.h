@@ -22,8 +22,8 @@
 
 namespace lq::e2e {
 
-inline constexpr std::uint32_t kSkinPreviews[3] = {0x1601005d, 0x16010096, 0x16010098};
-inline constexpr std::uint32_t kSkinLoadButtons[3] = {0x1601006b, 0x16010097, 0x16010099};
+inline constexpr std::uint32_t kSkinPreviews[3] = {kPreviewBox1, kPreviewBox2, kPreviewBox3};
+inline constexpr std::uint32_t kSkinLoadButtons[3] = {kLoadButton1, kLoadButton2, kLoadButton3};
 
 // The local endpoint at the program's download host.
 namespace download_host {
@@ -31,8 +31,9 @@ namespace download_host {
 // The host's URL of a catalogue path ("/lolbf/...").
 std::string Url(std::string_view path);
 // From now on requests under `prefix` (a path, percent-encoded UTF-8) get fault `mode`
-// (install_routes.py); "none" clears it.
-::testing::AssertionResult SetFault(std::string_view mode, std::string_view prefix = "/lolbf/pf/");
+// (install_routes.py), the next `count` of them or, for 0, all; "none" clears it.
+::testing::AssertionResult SetFault(std::string_view mode, std::string_view prefix = "/lolbf/pf/",
+                                    int count = 0);
 // Clears every fault mode, the share page's and those of single paths too.
 void ClearFaults();
 // The path of a catalogue URL (GBK) as the host's controls take it: UTF-8, percent-encoded.

@@ -15,22 +15,53 @@ bool WaitForSelection(HWND tab, int index, DWORD timeoutMs) {
   return true;
 }
 
-// The item's rectangle in the tab's client area, read through a buffer in the program's process
-// (the message carries a pointer that must be valid there).
-std::optional<RECT> RemoteItemRect(const TargetProcess& process, HWND tab, int index) {
-  HANDLE h = process.handle();
-  void* remote = VirtualAllocEx(h, nullptr, sizeof(RECT), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-  if (!remote) return std::nullopt;
-  std::optional<RECT> rect;
-  DWORD_PTR ok = 0;
-  if (SendMessageTimeoutW(tab, TCM_GETITEMRECT, static_cast<WPARAM>(index),
-                          reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 3000, &ok) &&
-      ok) {
-    RECT r{};
-    SIZE_T read = 0;
-    if (ReadProcessMemory(h, remote, &r, sizeof(r), &read) && read == sizeof(r)) rect = r;
+// Memory in the program's process, for messages that carry a pointer which must be valid there;
+// freed when the object goes.
+class RemoteBuffer {
+ public:
+  RemoteBuffer(const TargetProcess& process, SIZE_T size)
+      : process_(process.handle()),
+        at_(static_cast<char*>(
+            VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))) {}
+  ~RemoteBuffer() {
+    if (at_) VirtualFreeEx(process_, at_, 0, MEM_RELEASE);
   }
-  VirtualFreeEx(h, remote, 0, MEM_RELEASE);
+  RemoteBuffer(const RemoteBuffer&) = delete;
+  RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+
+  // The address `offset` bytes into the buffer, as the program sees it.
+  char* at(SIZE_T offset = 0) const { return at_ ? at_ + offset : nullptr; }
+  bool Write(SIZE_T offset, const void* bytes, SIZE_T size) const {
+    SIZE_T done = 0;
+    return at_ && WriteProcessMemory(process_, at_ + offset, bytes, size, &done) && done == size;
+  }
+  bool Read(SIZE_T offset, void* bytes, SIZE_T size) const {
+    SIZE_T done = 0;
+    return at_ && ReadProcessMemory(process_, at_ + offset, bytes, size, &done) && done == size;
+  }
+  // Sends `message` to `window` with the buffer's address as lParam; true when the window
+  // answered with a result other than 0.
+  bool Send(HWND window, UINT message, WPARAM wParam) const {
+    DWORD_PTR result = 0;
+    return at_ &&
+           SendMessageTimeoutW(window, message, wParam, reinterpret_cast<LPARAM>(at_),
+                               SMTO_ABORTIFHUNG, 3000, &result) &&
+           result;
+  }
+
+ private:
+  HANDLE process_;
+  char* at_;
+};
+
+// The item's rectangle in the tab's client area.
+std::optional<RECT> RemoteItemRect(const TargetProcess& process, HWND tab, int index) {
+  const RemoteBuffer remote(process, sizeof(RECT));
+  RECT rect{};
+  if (!remote.Send(tab, TCM_GETITEMRECT, static_cast<WPARAM>(index)) ||
+      !remote.Read(0, &rect, sizeof rect)) {
+    return std::nullopt;
+  }
   return rect;
 }
 
@@ -97,6 +128,12 @@ HWND FindControl(const std::vector<HWND>& tops, std::uint32_t id) {
   return nullptr;
 }
 
+std::map<std::uint32_t, HWND> ControlsById(HWND top) {
+  std::map<std::uint32_t, HWND> controls;
+  for (HWND child : Descendants(top)) controls.emplace(ControlId(child), child);
+  return controls;
+}
+
 bool ShownToUser(HWND window) { return IsWindowVisible(window) != FALSE; }
 
 bool Usable(HWND window) {
@@ -107,22 +144,34 @@ void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 
 void CloseAsUser(HWND window) { PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0); }
 
-bool PostTrayAction(HWND window, int action) {
-  LPARAM mouse = 0;
+namespace {
+
+// The mouse message a tray action carries; 0 for another action number.
+LPARAM TrayMouseMessage(int action) {
   switch (action) {
     case 1:
-      mouse = WM_LBUTTONUP;
-      break;
+      return WM_LBUTTONUP;
     case 2:
-      mouse = WM_LBUTTONDBLCLK;
-      break;
+      return WM_LBUTTONDBLCLK;
     case 3:
-      mouse = WM_RBUTTONUP;
-      break;
+      return WM_RBUTTONUP;
     default:
-      return false;
+      return 0;
   }
-  return PostMessageW(window, kTrayCallbackMessage, kTrayIconId, mouse) != FALSE;
+}
+
+}  // namespace
+
+bool PostTrayAction(HWND window, int action) {
+  const LPARAM mouse = TrayMouseMessage(action);
+  return mouse != 0 && PostMessageW(window, kTrayCallbackMessage, kTrayIconId, mouse) != FALSE;
+}
+
+bool SendTrayAction(HWND window, int action, UINT timeoutMs) {
+  const LPARAM mouse = TrayMouseMessage(action);
+  DWORD_PTR ignored = 0;
+  return mouse != 0 && SendMessageTimeoutW(window, kTrayCallbackMessage, kTrayIconId, mouse,
+                                           SMTO_NORMAL, timeoutMs, &ignored) != 0;
 }
 
 int SelectedTab(HWND tab) {
@@ -135,6 +184,22 @@ int TabCount(HWND tab) {
   DWORD_PTR count = 0;
   if (!SendMessageTimeoutW(tab, TCM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, 3000, &count)) return -1;
   return static_cast<int>(count);
+}
+
+std::optional<std::wstring> TabCaption(const TargetProcess& process, HWND tab, int index) {
+  constexpr int kChars = 64;
+  const RemoteBuffer remote(process, sizeof(TCITEMW) + kChars * sizeof(wchar_t));
+  TCITEMW item{};
+  item.mask = TCIF_TEXT;
+  item.pszText = reinterpret_cast<wchar_t*>(remote.at(sizeof(TCITEMW)));
+  item.cchTextMax = kChars;
+  wchar_t text[kChars] = {};
+  if (!remote.Write(0, &item, sizeof item) ||
+      !remote.Send(tab, TCM_GETITEMW, static_cast<WPARAM>(index)) ||
+      !remote.Read(sizeof(TCITEMW), text, sizeof text - sizeof(wchar_t))) {
+    return std::nullopt;
+  }
+  return std::wstring(text);
 }
 
 bool SelectTab(const TargetProcess& process, HWND tab, int index, std::string* how) {

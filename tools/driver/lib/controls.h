@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,6 +34,8 @@ bool WriteText(HWND window, const std::wstring& text, UINT timeoutMs = 3000);
 std::vector<HWND> Descendants(HWND top);
 // The first control with `id` among the descendants of `tops`, in order; null when none.
 HWND FindControl(const std::vector<HWND>& tops, std::uint32_t id);
+// Every descendant of `top` by its control id, looked up once (the first of an id kept).
+std::map<std::uint32_t, HWND> ControlsById(HWND top);
 
 // Visible itself and all its ancestors.
 bool ShownToUser(HWND window);
@@ -46,10 +49,14 @@ void CloseAsUser(HWND window);
 // A mouse action on the window's tray icon: 1 left button released, 2 left double click,
 // 3 right button released. False for another action number.
 bool PostTrayAction(HWND window, int action);
+// The same action sent: true once the program has handled it, within `timeoutMs`.
+bool SendTrayAction(HWND window, int action, UINT timeoutMs = 10000);
 
 // Tab controls: the selected page (0-based), or -1 when the control does not answer.
 int SelectedTab(HWND tab);
 int TabCount(HWND tab);
+// The caption of page `index`, read through memory in the program's process.
+std::optional<std::wstring> TabCaption(const TargetProcess& process, HWND tab, int index);
 // Selects a page the way a user does, so the program sees the change notification: a click on
 // the page's tab, located with TCM_GETITEMRECT through memory in the program's process; arrow
 // keys when that fails. `how` receives the way that worked or why none did.

@@ -5,6 +5,7 @@
 #include "tools/driver/lib/controls.h"
 #include "tools/driver/lib/message_boxes.h"
 #include "tools/driver/lib/pixels.h"
+#include "tools/driver/lib/round_trip.h"
 #include "tools/driver/lib/scenario.h"
 #include "tools/driver/lib/target_process.h"
 #include "tools/driver/lib/wide.h"
@@ -317,6 +318,10 @@ void Runner::Run(const Step& s) {
     });
   } else if (c == "expect-messagebox") {
     ExpectMessageBox(s);
+  } else if (c == "round-trip") {
+    if (!RoundTrip(s.args.empty() ? Window() : Target(s, 0), Timeout(s))) {
+      throw Failure{"the program did not take its messages"};
+    }
   } else if (c == "expect-no-messagebox") {
     WaitFor(Timeout(s), [&]() -> std::optional<std::string> {
       const auto boxes = OpenMessageBoxes(Process());

@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
+#include <thread>
+
 #include "tests/support/endpoint_client.h"
 #include "tools/driver/lib/controls.h"
 #include "tools/driver/lib/message_boxes.h"
+#include "tools/driver/lib/round_trip.h"
 #include "tools/driver/lib/scenario.h"
 #include "tools/driver/lib/target_process.h"
 #include "tools/driver/lib/wide.h"
@@ -28,7 +32,8 @@ ScenarioOptions Options(std::vector<std::string>* log = nullptr) {
   return o;
 }
 
-constexpr std::uint32_t kEdit = 0x16000001, kShowButton = 0x16000002, kResult = 0x16000003;
+constexpr std::uint32_t kEdit = 0x16000001, kShowButton = 0x16000002, kResult = 0x16000003,
+                        kNestedButton = 0x16000030;
 
 TEST(DriverScenario, WalksTheTestProgram) {
   std::vector<std::string> log;
@@ -103,6 +108,88 @@ TEST(DriverLibrary, DrivesTheProgramFromCpp) {
   EXPECT_EQ(app->WaitExit(10000), 5u);
 }
 
+// A posted click has been handled once the round trip is over, whatever it did: a text written
+// by its handler is there at once, a message box it opened is open. (A sent message alone would
+// often come back before the click was taken.)
+TEST(DriverLibrary, ARoundTripComesAfterThePostedClicks) {
+  std::string error;
+  auto app = TargetProcess::Start(Utf8ToWide(AppPath()), L"", L"", &error);
+  ASSERT_TRUE(app) << error;
+  HWND result = nullptr;
+  for (int i = 0; i < 200 && !result; ++i, Sleep(50)) {
+    result = FindControl(app->TopLevelWindows(), kResult);
+  }
+  ASSERT_TRUE(result);
+  HWND window = GetAncestor(result, GA_ROOT);
+  const auto controls = ControlsById(window);
+  for (int i = 0; i < 20; ++i) {
+    ASSERT_TRUE(WriteText(result, L""));
+    Click(controls.at(kNestedButton));
+    ASSERT_TRUE(RoundTrip(window));
+    ASSERT_EQ(ReadText(result), L"nested") << "round trip " << i;
+  }
+  Click(controls.at(kShowButton));
+  ASSERT_TRUE(RoundTrip(window));
+  const std::vector<MessageBoxView> boxes = OpenMessageBoxes(*app);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, L"初始文字");
+  // The box's own thread is the window's: the round trip goes through the box's message loop.
+  EXPECT_TRUE(RoundTrip(window));
+  PressMessageBoxButton(boxes[0].box, IDOK);
+}
+
+// The order a round trip keeps, shown where it cannot happen by chance: a window's thread is busy
+// while a message is posted to it and the round trip starts, so when it takes its messages again
+// the round trip's sent message is already waiting too, and a thread takes sent messages first.
+TEST(DriverLibrary, ARoundTripWaitsForWhatWasPostedBeforeIt) {
+  static std::atomic<bool> handled{false};
+  handled = false;
+  constexpr UINT kPosted = WM_APP + 1;
+  WNDCLASSW cls{};
+  cls.lpfnWndProc = [](HWND w, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
+    if (msg == kPosted) handled = true;
+    return DefWindowProcW(w, msg, wp, lp);
+  };
+  cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  cls.lpszClassName = L"LqRoundTripTest";
+  RegisterClassW(&cls);
+  struct Shared {
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE posted = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::atomic<HWND> window{nullptr};
+    std::atomic<bool> done{false};
+    ~Shared() {
+      CloseHandle(ready);
+      CloseHandle(posted);
+    }
+  } shared;
+  std::thread owner([&shared] {
+    HWND w = CreateWindowExW(0, L"LqRoundTripTest", L"round trip", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                             0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    shared.window = w;
+    SetEvent(shared.ready);
+    WaitForSingleObject(shared.posted, 10000);
+    Sleep(300);  // busy while the round trip starts
+    MSG msg;
+    while (!shared.done) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    }
+    DestroyWindow(w);
+  });
+  ASSERT_EQ(WaitForSingleObject(shared.ready, 10000), WAIT_OBJECT_0);
+  HWND window = shared.window;
+  PostMessageW(window, kPosted, 0, 0);
+  SetEvent(shared.posted);
+  const bool answered = RoundTrip(window);
+  const bool handled_first = handled;
+  shared.done = true;
+  owner.join();
+  UnregisterClassW(L"LqRoundTripTest", nullptr);
+  EXPECT_TRUE(answered);
+  EXPECT_TRUE(handled_first);
+}
+
 // A thread that took no message for more than five seconds counts as hung, and a box it has just
 // shown answers only once its message loop runs: such a box is read then, not seen as empty.
 TEST(DriverLibrary, ABoxShownAfterALongWaitIsReadOnceItAnswers) {
@@ -166,18 +253,20 @@ TEST(DriverLibrary, AttachedProgramIsNeverEnded) {
     }
   } guard{pi.hProcess};
   WaitForInputIdle(pi.hProcess, 10000);
+  HWND edit = nullptr;
   {
     std::string error;
     auto attached = TargetProcess::Attach(pi.dwProcessId, &error);
     ASSERT_TRUE(attached) << error;
     EXPECT_FALSE(attached->Terminate());
-    HWND edit = nullptr;
     for (int i = 0; i < 200 && !edit; ++i, Sleep(50)) {
       edit = FindControl(attached->TopLevelWindows(), kEdit);
     }
     ASSERT_TRUE(edit);
   }
-  EXPECT_EQ(WaitForSingleObject(pi.hProcess, 300), static_cast<DWORD>(WAIT_TIMEOUT));
+  // Still taking its messages after the attached object went.
+  EXPECT_TRUE(RoundTrip(edit));
+  EXPECT_EQ(WaitForSingleObject(pi.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
   std::string error;
   auto again = TargetProcess::Attach(pi.dwProcessId, &error);
   ASSERT_TRUE(again);
