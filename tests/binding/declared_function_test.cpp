@@ -10,7 +10,7 @@
 
 #include "runtime/binding/program_declarations.h"
 #include "tests/binding/fake_module_loader.h"
-#include "tests/errors/report_capture.h"
+#include "tests/support/report_capture.h"
 
 namespace lq {
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "runtime/errors/runtime_error.h"
-#include "tests/errors/report_capture.h"
+#include "tests/support/report_capture.h"
 
 namespace lq {
 namespace {

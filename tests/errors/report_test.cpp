@@ -5,7 +5,7 @@
 
 #include "runtime/errors/allocation.h"
 #include "runtime/errors/runtime_error.h"
-#include "tests/errors/report_capture.h"
+#include "tests/support/report_capture.h"
 
 namespace lq {
 namespace {

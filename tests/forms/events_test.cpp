@@ -6,8 +6,8 @@
 #include "runtime/errors/program_end.h"
 #include "runtime/forms/forms_messages.h"
 #include "runtime/forms/forms_registry.h"
-#include "tests/forms/fatal_capture.h"
 #include "tests/forms/test_windows.h"
+#include "tests/support/report_capture.h"
 
 namespace lq {
 namespace {

@@ -11,8 +11,8 @@
 #include "runtime/forms/forms_registry.h"
 #include "runtime/forms/unit_properties.h"
 #include "tests/forms/fake_window.h"
-#include "tests/forms/fatal_capture.h"
 #include "tests/forms/test_windows.h"
+#include "tests/support/report_capture.h"
 
 namespace lq {
 namespace {

@@ -9,8 +9,8 @@
 #include "runtime/forms/forms_registry.h"
 #include "runtime/forms/template_check.h"
 #include "runtime/forms/window_model.h"
-#include "tests/forms/fatal_capture.h"
 #include "tests/forms/test_windows.h"
+#include "tests/support/report_capture.h"
 
 namespace lq {
 namespace {

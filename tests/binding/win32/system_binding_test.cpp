@@ -10,7 +10,7 @@
 #include "runtime/binding/program_declarations.h"
 #include "runtime/binding/win32/declared_call.h"
 #include "runtime/binding/win32/system_module_loader.h"
-#include "tests/errors/report_capture.h"
+#include "tests/support/report_capture.h"
 
 namespace lq {
 namespace {

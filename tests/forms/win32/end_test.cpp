@@ -10,13 +10,13 @@
 #include "runtime/forms/win32/form_window.h"
 #include "runtime/forms/win32/window_commands.h"
 #include "runtime/forms/win32/windows_ui.h"
-#include "tests/forms/fatal_capture.h"
 #include "tests/forms/win32/forms_fixture.h"
+#include "tests/support/report_capture.h"
 
 namespace lq::test {
 namespace {
 
-[[noreturn]] void ThrowOnEnd(int exitCode) { throw ProgramEndedForTest{exitCode}; }
+[[noreturn]] void ThrowOnEnd(int exitCode) { throw ProgramEnded{exitCode}; }
 
 TEST_F(FormsWin32, EventsRaisedWhileTheErrorBoxIsShownAreDropped) {
   ASSERT_TRUE(LoadWindow(kMainId, 0, false));
@@ -36,7 +36,7 @@ TEST_F(FormsWin32, EventsRaisedWhileTheErrorBoxIsShownAreDropped) {
   int exit_code = 0;
   try {
     ReportRuntimeError("测试", 0);
-  } catch (const ProgramEndedForTest& ended) {
+  } catch (const ProgramEnded& ended) {
     exit_code = ended.exit_code;
   }
   user.join();

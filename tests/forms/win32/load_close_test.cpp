@@ -10,8 +10,8 @@
 #include "runtime/forms/unit_properties.h"
 #include "runtime/forms/win32/window_commands.h"
 #include "runtime/forms/win32/windows_ui.h"
-#include "tests/forms/fatal_capture.h"
 #include "tests/forms/win32/forms_fixture.h"
+#include "tests/support/report_capture.h"
 
 namespace lq::test {
 namespace {

@@ -1,10 +1,13 @@
-// Captures fatal reports and the end of the program inside a test: the presenter records the
-// report text, and the process end throws ProgramEnded instead of ending the test program.
+// Fatal reports and the end of the program inside a test: while a ReportCapture lives, the
+// presenter records each report's text, and the process end throws ProgramEnded instead of ending
+// the test program. When it goes, the end state is reset, so the next test starts afresh (events
+// are dispatched again, no hook or clean-up is left).
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -24,8 +27,8 @@ struct CapturedReport {
 
 class ReportCapture {
  public:
+  // The end state is kept as it is, with the hooks the test registered before.
   ReportCapture() {
-    ResetProgramEndState();
     Reports().clear();
     previous_presenter_ = SetReportPresenter(&Present);
     previous_terminator_ = SetProcessTerminator(&Terminate);
@@ -64,5 +67,24 @@ class ReportCapture {
   ReportPresenter previous_presenter_;
   ProcessTerminator previous_terminator_;
 };
+
+// Runs `body`, which must end the program through a fatal report (exit code -1), and returns the
+// last report's text; empty when the program did not end.
+template <class Body>
+std::string FatalReportOf(Body&& body) {
+  const ReportCapture capture;
+  try {
+    std::forward<Body>(body)();
+  } catch (const ProgramEnded& ended) {
+    EXPECT_EQ(ended.exit_code, -1);
+    return ReportCapture::Reports().empty() ? std::string() : ReportCapture::Reports().back().text;
+  }
+  return {};
+}
+
+// The report text of a message reported alone (code 0).
+inline std::string ReportOf(std::string_view gbkMessage) {
+  return RuntimeErrorReportText(gbkMessage, 0);
+}
 
 }  // namespace lq::test
