@@ -9,8 +9,8 @@
 #include <string>
 
 #include "runtime/binding/win32/declared_call.h"
-#include "runtime/binding/win32/declared_handles.h"
 #include "runtime/errors/program_end.h"
+#include "runtime/platform/unique_handle.h"
 #include "runtime/platform/win32/wide_text.h"
 #include "runtime/system/win32/message_box.h"
 
@@ -28,7 +28,8 @@ HANDLE CreateGuardMutex(const Text& name) {
 }  // namespace
 
 void GuardSingleInstance(const Text& name) {
-  DeclaredMutex guard(CreateGuardMutex(name));
+  UniqueKernelHandleClosedBy<&LookUpDeclared<DeclaredFunctionId::kCloseMutexHandle>> guard(
+      CreateGuardMutex(name));
   if (!guard) return;
   const DWORD waited = CallDeclared<decltype(&::WaitForSingleObject)>(
       DeclaredFunctionId::kWaitForSingleObject, guard.get(), kGuardWaitMilliseconds);
@@ -40,7 +41,7 @@ void GuardSingleInstance(const Text& name) {
   }
   // Another copy owns it: let go of it.
   CallDeclared<decltype(&::ReleaseMutex)>(DeclaredFunctionId::kReleaseMutex, guard.get());
-  guard.reset();
+  guard.Reset();
   ShowMessageBox(kAlreadyRunningMessage, MB_ICONINFORMATION, kAlreadyRunningCaption);
   EndProgram(0);
 }

@@ -9,7 +9,7 @@
 #include <tlhelp32.h>
 
 #include "runtime/binding/win32/declared_call.h"
-#include "runtime/binding/win32/declared_handles.h"
+#include "runtime/platform/unique_handle.h"
 #include "runtime/platform/win32/wide_text.h"
 
 namespace lq {
@@ -41,15 +41,17 @@ Text FirstModulePath(HANDLE snapshot) {
 Text OwnExecutableName() {
   const DWORD self =
       CallDeclared<decltype(&::GetCurrentProcessId)>(DeclaredFunctionId::kGetCurrentProcessId);
-  const DeclaredSnapshot snapshot(CallDeclared<decltype(&::CreateToolhelp32Snapshot)>(
-      DeclaredFunctionId::kCreateToolhelp32Snapshot, TH32CS_SNAPPROCESS, 0));
+  const UniqueKernelHandleClosedBy<&LookUpDeclared<DeclaredFunctionId::kCloseSnapshotHandle>>
+      snapshot(CallDeclared<decltype(&::CreateToolhelp32Snapshot)>(
+          DeclaredFunctionId::kCreateToolhelp32Snapshot, TH32CS_SNAPPROCESS, 0));
   if (!snapshot) return Text();
   return ExecutableNameInSnapshot(snapshot.get(), self);
 }
 
 Text ModuleExecutablePath(std::uint32_t processId) {
-  const DeclaredSnapshot snapshot(CallDeclared<decltype(&::CreateToolhelp32Snapshot)>(
-      DeclaredFunctionId::kCreateModuleSnapshot, TH32CS_SNAPMODULE, processId));
+  const UniqueKernelHandleClosedBy<&LookUpDeclared<DeclaredFunctionId::kCloseSnapshotHandle>>
+      snapshot(CallDeclared<decltype(&::CreateToolhelp32Snapshot)>(
+          DeclaredFunctionId::kCreateModuleSnapshot, TH32CS_SNAPMODULE, processId));
   if (!snapshot) return Text();
   return FirstModulePath(snapshot.get());
 }

@@ -28,6 +28,8 @@
 #include <type_traits>
 #include <utility>
 
+#include "runtime/platform/system_function.h"
+
 namespace lq {
 
 // One declaration as written in the program (GBK texts).
@@ -48,7 +50,6 @@ std::optional<std::uint16_t> ParseOrdinal(std::string_view functionName);
 std::string BindFailureMessage(const DeclaredFunction& declaration);
 
 using ModuleHandle = void*;
-using FunctionAddress = void (*)();
 
 // The library loader behind the binder; the real one wraps LoadLibraryW, GetProcAddress and
 // FreeLibrary. Names arrive as declared (GBK). A failure gives a null handle or address.

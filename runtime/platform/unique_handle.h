@@ -1,14 +1,24 @@
-// The one owner of every system handle the program holds: a handle has exactly one owner, which
-// cannot be copied; moving hands the handle over, and the owner releases it once.
+// The one owner of every system handle the program holds, and the one list of the kinds it holds:
+// a handle has exactly one owner, which cannot be copied; moving hands the handle over, and the
+// owner releases it once.
 //
 // A handle kind is one line naming its type, the function that releases it and the values that
-// mean "no handle" (the first is the one an empty owner holds; a null pointer when none is given):
-//   using UniqueFile = UniqueHandle<HANDLE, &::CloseHandle, 0, -1>;
-// The kinds of the Windows layer are listed in runtime/platform/win32/handles.h.
+// mean "no handle" (the first is the one an empty owner holds; a null pointer when none is given).
+// No other code releases a handle.
 #pragma once
 
 #include <cstdint>
 #include <utility>
+
+#if defined(_WIN32)
+#include <windows.h>
+// windows.h first: the WinInet header builds on its types.
+#include <wininet.h>
+
+#include "runtime/platform/system_function.h"
+#else
+#include <iconv.h>
+#endif
 
 namespace lq {
 
@@ -19,12 +29,12 @@ class UniqueHandle {
   explicit UniqueHandle(H handle) : handle_(IsNone(handle) ? Empty() : handle) {}
   UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
   UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-    if (this != &other) reset(other.release());
+    if (this != &other) Reset(other.release());
     return *this;
   }
   UniqueHandle(const UniqueHandle&) = delete;
   UniqueHandle& operator=(const UniqueHandle&) = delete;
-  ~UniqueHandle() { reset(); }
+  ~UniqueHandle() { Reset(); }
 
   H get() const { return handle_; }
   explicit operator bool() const { return !IsNone(handle_); }
@@ -33,12 +43,10 @@ class UniqueHandle {
   H release() { return std::exchange(handle_, Empty()); }
 
   // Releases the handle held, if any, and takes `handle`.
-  void reset(H handle = Empty()) {
+  void Reset(H handle = Empty()) {
     const H old = std::exchange(handle_, IsNone(handle) ? Empty() : handle);
     if (!IsNone(old) && old != handle_) Release(old);
   }
-  // The system layer's spelling of reset.
-  void Reset(H handle = Empty()) { reset(handle); }
 
  private:
   static H FromValue(std::intptr_t value) {
@@ -66,5 +74,35 @@ class UniqueHandle {
 
   H handle_ = Empty();
 };
+
+#if defined(_WIN32)
+
+// CloseHandle as linked, or where the lookup finds it.
+template <FunctionLookup kCloseHandle>
+BOOL CloseHandleThrough(HANDLE handle) {
+  return platform::LinkedOr(kCloseHandle, &::CloseHandle)(handle);
+}
+
+// Kernel objects: files, threads, mutexes, Tool Help snapshots. Creating functions report failure
+// as a null handle or as INVALID_HANDLE_VALUE, and both mean none.
+using UniqueKernelHandle = UniqueHandle<HANDLE, &::CloseHandle, 0, -1>;
+// The same, closed by the CloseHandle that the lookup gives (one of the program's declared ones).
+template <FunctionLookup kCloseHandle>
+using UniqueKernelHandleClosedBy = UniqueHandle<HANDLE, &CloseHandleThrough<kCloseHandle>, 0, -1>;
+using UniqueFindHandle = UniqueHandle<HANDLE, &::FindClose, -1, 0>;
+using UniqueInternetHandle = UniqueHandle<HINTERNET, &::InternetCloseHandle>;
+using UniqueModule = UniqueHandle<HMODULE, &::FreeLibrary>;
+// Icons, and cursors made from resource data (DestroyIcon releases both).
+using UniqueIcon = UniqueHandle<HICON, &::DestroyIcon>;
+using UniqueMenu = UniqueHandle<HMENU, &::DestroyMenu>;
+using UniqueFont = UniqueHandle<HFONT, &::DeleteObject>;
+using UniqueBrush = UniqueHandle<HBRUSH, &::DeleteObject>;
+
+#else
+
+// The conversion descriptors of the native build's code pages.
+using UniqueIconv = UniqueHandle<iconv_t, &::iconv_close, -1>;
+
+#endif
 
 }  // namespace lq

@@ -7,7 +7,7 @@
 #include <system_error>
 
 #include "runtime/errors/win32/wide_text.h"
-#include "runtime/system/win32/unique_handles.h"
+#include "runtime/platform/unique_handle.h"
 
 namespace lq {
 namespace {
@@ -34,7 +34,7 @@ bool ReadWhole(HANDLE file, std::uint64_t offset, std::span<std::uint8_t> out) {
 
 class Win32File final : public FolderFile {
  public:
-  explicit Win32File(sys::UniqueFile file) : file_(std::move(file)) {}
+  explicit Win32File(UniqueKernelHandle file) : file_(std::move(file)) {}
 
   bool Write(std::span<const std::uint8_t> bytes) override {
     while (!bytes.empty()) {
@@ -74,7 +74,7 @@ class Win32File final : public FolderFile {
   bool OutOfSpace() const override { return out_of_space_; }
 
  private:
-  sys::UniqueFile file_;
+  UniqueKernelHandle file_;
   std::uint64_t end_ = 0;
   bool out_of_space_ = false;
 };
@@ -82,7 +82,7 @@ class Win32File final : public FolderFile {
 // An existing file opened to be read: its writes fail.
 class Win32ReadFile final : public FolderFile {
  public:
-  explicit Win32ReadFile(sys::UniqueFile file) : file_(std::move(file)) {}
+  explicit Win32ReadFile(UniqueKernelHandle file) : file_(std::move(file)) {}
 
   bool Write(std::span<const std::uint8_t> /*bytes*/) override { return false; }
 
@@ -97,7 +97,7 @@ class Win32ReadFile final : public FolderFile {
   }
 
  private:
-  sys::UniqueFile file_;
+  UniqueKernelHandle file_;
 };
 
 // Open without delete sharing, the file can be neither deleted nor renamed by anyone, this
@@ -105,10 +105,10 @@ class Win32ReadFile final : public FolderFile {
 // handle, which the system closes however the process ends.
 class Win32HeldFile final : public HeldFile {
  public:
-  explicit Win32HeldFile(sys::UniqueFile file) : file_(std::move(file)) {}
+  explicit Win32HeldFile(UniqueKernelHandle file) : file_(std::move(file)) {}
 
  private:
-  sys::UniqueFile file_;
+  UniqueKernelHandle file_;
 };
 
 class Win32Folder final : public GameFolder {
@@ -120,8 +120,8 @@ class Win32Folder final : public GameFolder {
   }
 
   std::unique_ptr<FolderFile> Create(std::string_view name) override {
-    sys::UniqueFile file(CreateFileW(Path(name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueKernelHandle file(CreateFileW(Path(name).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                        nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
       return nullptr;
     }
@@ -170,9 +170,9 @@ class Win32Folder final : public GameFolder {
   }
 
   std::unique_ptr<HeldFile> Hold(std::string_view name) override {
-    sys::UniqueFile file(CreateFileW(Path(name).c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ,
-                                     nullptr, CREATE_NEW,
-                                     FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    UniqueKernelHandle file(
+        CreateFileW(Path(name).c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                    FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     if (!file) {
       return nullptr;
     }
@@ -182,8 +182,8 @@ class Win32Folder final : public GameFolder {
   std::uint32_t ProcessId() override { return GetCurrentProcessId(); }
 
   std::unique_ptr<FolderFile> OpenToRead(std::string_view name) override {
-    sys::UniqueFile file(CreateFileW(Path(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueKernelHandle file(CreateFileW(Path(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
       return nullptr;
     }
@@ -192,9 +192,9 @@ class Win32Folder final : public GameFolder {
 
   std::optional<FileIdentity> Identity(std::string_view name) override {
     // Opened without any access: the identity is read even while another process writes it.
-    sys::UniqueFile file(CreateFileW(Path(name).c_str(), 0,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueKernelHandle file(CreateFileW(Path(name).c_str(), 0,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
     if (!file || !GetFileInformationByHandle(file.get(), &info) ||
         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {

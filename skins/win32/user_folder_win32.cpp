@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "runtime/errors/win32/wide_text.h"
-#include "runtime/system/win32/unique_handles.h"
+#include "runtime/platform/unique_handle.h"
 #include "skins/user_folder.h"
 
 namespace lq {
@@ -62,9 +62,9 @@ class Win32UserFolder final : public UserFolder {
     if (!Located()) {
       return std::nullopt;
     }
-    sys::UniqueFile file(CreateFileW(Path(name).c_str(), GENERIC_READ,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueKernelHandle file(CreateFileW(Path(name).c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
     if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
         static_cast<std::uint64_t>(size.QuadPart) > max_bytes) {
@@ -90,7 +90,7 @@ class Win32UserFolder final : public UserFolder {
     const std::wstring staged =
         Path(std::string(name) + '.' + std::to_string(GetCurrentProcessId()) + '-' +
              std::to_string(++staged_count_) + std::string(kStagedSuffix));
-    sys::UniqueFile file = CreateStaged(staged);
+    UniqueKernelHandle file = CreateStaged(staged);
     if (!file && GetLastError() == ERROR_PATH_NOT_FOUND && MakeFolder()) {
       file = CreateStaged(staged);
     }
@@ -122,9 +122,9 @@ class Win32UserFolder final : public UserFolder {
     if (!Located()) {
       return false;
     }
-    sys::UniqueFile file(CreateFileW(Path(name).c_str(), FILE_WRITE_ATTRIBUTES,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueKernelHandle file(CreateFileW(Path(name).c_str(), FILE_WRITE_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     FILETIME now{};
     GetSystemTimeAsFileTime(&now);
     return file && SetFileTime(file.get(), nullptr, nullptr, &now) != 0;
@@ -184,9 +184,9 @@ class Win32UserFolder final : public UserFolder {
     return true;
   }
 
-  static sys::UniqueFile CreateStaged(const std::wstring& path) {
-    return sys::UniqueFile(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                       CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  static UniqueKernelHandle CreateStaged(const std::wstring& path) {
+    return UniqueKernelHandle(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                          CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
   }
 
   std::wstring Path(std::string_view name) const { return folder_ + GbkToWide(name); }

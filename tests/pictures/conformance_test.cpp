@@ -22,7 +22,7 @@
 #ifdef _WIN32
 #include "runtime/pictures/win32/icon_handle.h"
 #include "runtime/pictures/win32/picture_box_renderer.h"
-#include "runtime/platform/win32/handles.h"
+#include "runtime/platform/unique_handle.h"
 #include "tests/pictures/win32/gdi_canvas.h"
 #endif
 
@@ -170,7 +170,7 @@ constexpr COLORREF kBoxColour = RGB(40, 90, 160);
 Rgba FromColour(COLORREF c) { return {GetRValue(c), GetGValue(c), GetBValue(c), 255}; }
 
 void FillWithBoxColour(testing::GdiCanvas& canvas) {
-  const UniqueBrushHandle brush(CreateSolidBrush(kBoxColour));
+  const UniqueBrush brush(CreateSolidBrush(kBoxColour));
   const RECT rect = canvas.rect();
   FillRect(canvas.dc(), &rect, brush.get());
 }

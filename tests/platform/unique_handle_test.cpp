@@ -44,12 +44,12 @@ TEST_F(UniqueHandleTest, EachHandleIsReleasedOnceWhateverHandsItOver) {
     Owner& same = c;
     c = std::move(same);  // moving onto itself keeps the handle
     EXPECT_EQ(c.get(), 7);
-    c.reset(9);
-    c.reset(9);  // the same handle again is kept, not released
+    c.Reset(9);
+    c.Reset(9);  // the same handle again is kept, not released
     EXPECT_EQ(released, (std::vector<int>{8, 7}));
     Owner d(10);
     EXPECT_EQ(d.release(), 10);  // given away: not released here
-    d.reset(-1);
+    d.Reset(-1);
   }
   EXPECT_EQ(released, (std::vector<int>{8, 7, 9}));
 }

@@ -1,18 +1,11 @@
 #include "tests/web/endpoint_view.h"
 
-#include <windows.h>
-#include <wininet.h>
-
 #include <cctype>
-#include <memory>
+
+#include "runtime/platform/unique_handle.h"
 
 namespace lq::test {
 namespace {
-
-struct InternetCloser {
-  void operator()(HINTERNET handle) const { InternetCloseHandle(handle); }
-};
-using UniqueInternet = std::unique_ptr<void, InternetCloser>;
 
 std::string PercentEncoded(std::string_view text) {
   static constexpr char kHex[] = "0123456789ABCDEF";
@@ -63,12 +56,14 @@ int ReceivedRequest::IndexOf(std::string_view line) const {
 }
 
 std::optional<std::string> Fetch(const TestEndpoint& endpoint, std::string_view path) {
-  UniqueInternet session(InternetOpenW(L"lq-test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+  UniqueInternetHandle session(
+      InternetOpenW(L"lq-test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
   if (!session) return std::nullopt;
   const std::string url = endpoint.Url(path);
   const std::wstring wide_url(url.begin(), url.end());
-  UniqueInternet request(InternetOpenUrlW(session.get(), wide_url.c_str(), nullptr, 0,
-                                          INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_COOKIES, 0));
+  UniqueInternetHandle request(InternetOpenUrlW(session.get(), wide_url.c_str(), nullptr, 0,
+                                                INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_COOKIES,
+                                                0));
   if (!request) return std::nullopt;
   std::string body;
   char buffer[65536];

@@ -20,6 +20,13 @@ inline FunctionAddress BindDeclaredFunction(DeclaredFunctionId id) {
   return ProgramDeclaredFunctions().Bind(static_cast<std::size_t>(id));
 }
 
+// The entry as a lookup for the platform's routines (runtime/platform/system_function.h): it binds
+// the entry at its first use.
+template <DeclaredFunctionId kId>
+FunctionAddress LookUpDeclared() {
+  return BindDeclaredFunction(kId);
+}
+
 template <class Fn, class... Args>
 decltype(auto) CallDeclared(DeclaredFunctionId id, Args&&... args) {
   return ProgramDeclaredFunctions().Call<Fn>(static_cast<std::size_t>(id),

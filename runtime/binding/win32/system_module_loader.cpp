@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "runtime/platform/win32/handles.h"
+#include "runtime/platform/unique_handle.h"
 #include "runtime/platform/win32/wide_text.h"
 
 namespace lq {
@@ -41,7 +41,7 @@ ModuleHandle SystemModuleLoader::Load(std::string_view name) {
 
 void SystemModuleLoader::Unload(ModuleHandle module) {
   // The binder hands the module back; its owner frees it here.
-  UniqueModule(static_cast<HMODULE>(module)).reset();
+  UniqueModule(static_cast<HMODULE>(module)).Reset();
 }
 
 FunctionAddress SystemModuleLoader::FindExport(ModuleHandle module, std::string_view name) {

@@ -206,7 +206,7 @@ void FormWindow::ApplyFont(Control& c) {
   UniqueFont made;
   if (!font.IsDefault()) {
     const LOGFONTW lf = ToLogFont(font);
-    made.reset(CreateFontIndirectW(&lf));
+    made.Reset(CreateFontIndirectW(&lf));
   }
   HFONT use = made ? made.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   // No redraw here: a new control has not been painted yet, and a changed font is followed by an
@@ -217,7 +217,7 @@ void FormWindow::ApplyFont(Control& c) {
 
 HBRUSH FormWindow::BackBrush(Control& c) {
   if (!c.back_brush) {
-    c.back_brush.reset(
+    c.back_brush.Reset(
         CreateSolidBrush(ToColorRef(c.unit->Colour(BackColourIndex(c.unit->kind())))));
   }
   return c.back_brush.get();
@@ -246,7 +246,7 @@ void FormWindow::ApplyControlProperty(Control& c, int index) {
     return;
   }
   if (index == TextColourIndex(u.kind()) || index == BackColourIndex(u.kind())) {
-    c.back_brush.reset();
+    c.back_brush.Reset();
     if (c.picture) c.picture->SetBackground(u.Colour(kPicBackColour));
     InvalidateRect(c.hwnd, nullptr, TRUE);
     return;

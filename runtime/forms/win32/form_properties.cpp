@@ -127,7 +127,7 @@ void FormWindow::ApplyWindowProperty(int index) {
       RestyleWindow();
       break;
     case kWindowBackColour:
-      window_brush_.reset();
+      window_brush_.Reset();
       InvalidateRect(hwnd_, nullptr, TRUE);
       break;
     case kWindowPosition:
@@ -188,8 +188,8 @@ void FormWindow::ApplyTopmost() {
 
 void FormWindow::ApplyIcon() {
   const ByteSet& bytes = model_.WindowUnit().BytesAt(kWindowIcon);
-  pictures::UniqueIcon big;
-  pictures::UniqueIcon small;
+  UniqueIcon big;
+  UniqueIcon small;
   if (!bytes.empty()) {
     big = pictures::CreateIconFromFileBytes(bytes.bytes(), 32);
     small = pictures::CreateSmallIconFromFileBytes(bytes.bytes());

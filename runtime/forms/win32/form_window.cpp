@@ -267,7 +267,7 @@ void FormWindow::OnDestroy() {
   if (!creating_) RaiseEvent(id(), kOwnUnit, kEventDestroying);
   // The object lives until WM_NCDESTROY, whatever the handler did.
   SetMenu(hwnd_, nullptr);
-  menu_bar_.reset();
+  menu_bar_.Reset();
   RemoveTrayIcon();
   ReenableDisabled();
 }
@@ -343,7 +343,7 @@ LRESULT FormWindow::OnControlColour(UINT message, HDC dc, HWND control) {
 
 void FormWindow::PaintBackground(HDC dc) {
   if (!window_brush_) {
-    window_brush_.reset(
+    window_brush_.Reset(
         CreateSolidBrush(ToColorRef(model_.WindowUnit().Colour(kWindowBackColour))));
   }
   RECT client;
@@ -360,7 +360,7 @@ void FormWindow::FinishLoading() {
   if (*alive && tray_icon_) NotifyTray();
 }
 
-void FormWindow::SetTrayIcon(pictures::UniqueIcon icon, std::string_view gbkTip) {
+void FormWindow::SetTrayIcon(UniqueIcon icon, std::string_view gbkTip) {
   if (!icon) {
     RemoveTrayIcon();
     return;
@@ -368,7 +368,7 @@ void FormWindow::SetTrayIcon(pictures::UniqueIcon icon, std::string_view gbkTip)
   // The notification area answers slowly (tens of milliseconds): while the window loads, the
   // icon is kept and added once the window shows.
   // The previous icon goes once the entry no longer shows it.
-  const pictures::UniqueIcon previous = std::exchange(tray_icon_, std::move(icon));
+  const UniqueIcon previous = std::exchange(tray_icon_, std::move(icon));
   tray_tip_ = GbkToWide(TrayTip(gbkTip));
   if (!loading_) NotifyTray();
 }
@@ -397,7 +397,7 @@ void FormWindow::RemoveTrayIcon() {
     TrayNotify(NIM_DELETE, &data);
     tray_shown_ = false;
   }
-  tray_icon_.reset();
+  tray_icon_.Reset();
 }
 
 std::vector<FormWindow*> LoadedFormWindows() {

@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "runtime/forms/forms_registry.h"
-#include "runtime/forms/win32/handles.h"
 #include "runtime/forms/win32/windows_ui.h"
 #include "runtime/pictures/win32/icon_handle.h"
 #include "runtime/pictures/win32/picture_box_renderer.h"
+#include "runtime/platform/unique_handle.h"
 
 namespace lq {
 
@@ -72,7 +72,7 @@ class FormWindow final : public LoadedWindow {
   void FinishClose();
 
   // Commands.
-  void SetTrayIcon(pictures::UniqueIcon icon, std::string_view gbkTip);
+  void SetTrayIcon(UniqueIcon icon, std::string_view gbkTip);
   void ShowPopupMenu(const UnitState& entry);
   bool OpenCommonDialog(UnitState& dialog);
   void SelectPage(UnitState& tab, std::int32_t page);
@@ -158,9 +158,9 @@ class FormWindow final : public LoadedWindow {
   bool hold_menu_bar_ = true;
   bool menu_bar_pending_ = false;
   UniqueBrush window_brush_;
-  pictures::UniqueIcon big_icon_;
-  pictures::UniqueIcon small_icon_;
-  pictures::UniqueIcon tray_icon_;
+  UniqueIcon big_icon_;
+  UniqueIcon small_icon_;
+  UniqueIcon tray_icon_;
   std::wstring tray_tip_;
   bool tray_shown_ = false;
 };

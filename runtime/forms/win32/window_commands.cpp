@@ -8,8 +8,8 @@
 #include "runtime/forms/forms_registry.h"
 #include "runtime/forms/win32/form_window.h"
 #include "runtime/forms/win32/forms_runtime.h"
-#include "runtime/forms/win32/handles.h"
 #include "runtime/forms/win32/windows_ui.h"
+#include "runtime/platform/unique_handle.h"
 
 namespace lq {
 namespace {
@@ -71,8 +71,9 @@ bool LoadOnGuiThread(WindowId id, WindowId parent, bool modal) {
 
 std::vector<std::uint8_t> ReadWholeFile(const Text& fileName) {
   if (fileName.empty()) return {};
-  UniqueFile file(CreateFileW(GbkToWide(fileName.view()).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueKernelHandle file(CreateFileW(GbkToWide(fileName.view()).c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return {};
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 || size.QuadPart > (1 << 24)) {
@@ -101,9 +102,9 @@ void CloseProgramWindow(WindowId window) {
 void SetTrayIcon(WindowId window, const ByteSet& icon, const Text& tip) {
   OnGuiThread([&] {
     FormWindow& w = LoadedOrFatal(window);
-    w.SetTrayIcon(icon.empty() ? pictures::UniqueIcon()
-                               : pictures::CreateSmallIconFromFileBytes(icon.bytes()),
-                  tip.view());
+    w.SetTrayIcon(
+        icon.empty() ? UniqueIcon() : pictures::CreateSmallIconFromFileBytes(icon.bytes()),
+        tip.view());
   });
 }
 
@@ -111,9 +112,8 @@ void SetTrayIconFromFile(WindowId window, const Text& fileName, const Text& tip)
   OnGuiThread([&] {
     FormWindow& w = LoadedOrFatal(window);
     const std::vector<std::uint8_t> bytes = ReadWholeFile(fileName);
-    w.SetTrayIcon(
-        bytes.empty() ? pictures::UniqueIcon() : pictures::CreateSmallIconFromFileBytes(bytes),
-        tip.view());
+    w.SetTrayIcon(bytes.empty() ? UniqueIcon() : pictures::CreateSmallIconFromFileBytes(bytes),
+                  tip.view());
   });
 }
 

@@ -9,7 +9,7 @@
 
 #include "runtime/binding/win32/declared_call.h"
 #include "runtime/forms/gui_queue.h"
-#include "runtime/platform/win32/handles.h"
+#include "runtime/platform/unique_handle.h"
 
 namespace lq {
 namespace {

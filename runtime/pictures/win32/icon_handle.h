@@ -7,12 +7,9 @@
 #include <span>
 
 #include "runtime/pictures/picture.h"
-#include "runtime/platform/win32/handles.h"
+#include "runtime/platform/unique_handle.h"
 
 namespace lq::pictures {
-
-// Owns an icon or cursor handle; destroys it once.
-using UniqueIcon = UniqueIconHandle;
 
 // Creates the icon (or, for a cursor file's image, the cursor) of the chosen image at the size its
 // header states: the version 3.0 resource format first, then, unless the image has 16 bits a

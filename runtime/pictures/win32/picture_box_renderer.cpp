@@ -6,7 +6,7 @@
 #include <system_error>
 
 #include "runtime/pictures/decoders.h"
-#include "runtime/platform/win32/handles.h"
+#include "runtime/platform/unique_handle.h"
 
 namespace lq::pictures {
 namespace {
@@ -62,7 +62,7 @@ void PictureBoxRenderer::Invalidate() {
 void PictureBoxRenderer::ReleasePicture() {
   StopPlayback(false);
   picture_.reset();
-  icon_.reset();
+  icon_.Reset();
   std::vector<std::uint8_t>().swap(gif_data_);  // its memory too, not only its contents
   gif_stream_.reset();
 }
@@ -268,7 +268,7 @@ void PictureBoxRenderer::Paint(HDC dc, const RECT& client) {
   if (background_ == kButtonFaceColour) {
     FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
   } else {
-    const UniqueBrushHandle brush(CreateSolidBrush(background));
+    const UniqueBrush brush(CreateSolidBrush(background));
     FillRect(dc, &client, brush.get());
   }
   if (!picture_) {

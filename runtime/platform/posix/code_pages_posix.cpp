@@ -20,8 +20,6 @@
 namespace lq::platform {
 namespace {
 
-using UniqueIconv = UniqueHandle<iconv_t, &::iconv_close, -1>;
-
 // A first UTF-16 unit, the code it becomes (below 0x100 one byte, else lead * 256 + trail) and
 // how many consecutive units map to consecutive codes.
 struct Cp936Run {
@@ -106,7 +104,7 @@ std::size_t EncodeOtherFallback(const unsigned char*, std::size_t left, std::str
 iconv_t Descriptor(const std::string& to, const std::string& from) {
   thread_local std::map<std::pair<std::string, std::string>, UniqueIconv> opened;
   auto [at, added] = opened.try_emplace({to, from});
-  if (added) at->second.reset(iconv_open(to.c_str(), from.c_str()));
+  if (added) at->second.Reset(iconv_open(to.c_str(), from.c_str()));
   if (at->second) iconv(at->second.get(), nullptr, nullptr, nullptr, nullptr);
   return at->second.get();
 }

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
+#include "runtime/platform/unique_handle.h"
 #include "runtime/platform/win32/wide_text.h"
-#include "runtime/system/win32/unique_handles.h"
 
 namespace lq {
 
@@ -33,8 +33,8 @@ bool WriteBytesToFile(const Text& fileName, std::span<const ByteSet* const> byte
   if (fileName.empty()) return false;
   const std::wstring name = GbkToWide(fileName.view());
   if (name.empty()) return false;
-  sys::UniqueFile file(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueKernelHandle file(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
   for (const ByteSet* bytes : byteSets) {
     if (bytes == nullptr || bytes->empty()) continue;

@@ -6,8 +6,8 @@
 
 #include "runtime/binding/win32/declared_call.h"
 #include "runtime/errors/win32/wide_text.h"
+#include "runtime/platform/unique_handle.h"
 #include "runtime/system/response_head.h"
-#include "runtime/system/win32/unique_handles.h"
 
 namespace lq::sys {
 namespace {
@@ -17,7 +17,7 @@ namespace {
 // next request. It stays open until the program ends.
 HINTERNET SharedSession(const std::string& agent) {
   static std::mutex mutex;
-  static UniqueInternet session;
+  static UniqueInternetHandle session;
   std::lock_guard lock(mutex);
   if (!session) {
     session.Reset(

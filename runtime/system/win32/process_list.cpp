@@ -4,14 +4,14 @@
 // windows.h first: the Tool Help header builds on its types.
 #include <tlhelp32.h>
 
+#include "runtime/platform/unique_handle.h"
 #include "runtime/platform/win32/wide_text.h"
-#include "runtime/system/win32/unique_handles.h"
 
 namespace lq {
 
 std::vector<ProcessRecord> ListProcesses() {
   std::vector<ProcessRecord> list;
-  sys::UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  UniqueKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (!snapshot) return list;
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof(entry);

@@ -26,8 +26,8 @@
 #include <vector>
 
 #include "runtime/errors/win32/wide_text.h"
+#include "runtime/platform/unique_handle.h"
 #include "runtime/system/http_transfer.h"
-#include "runtime/system/win32/unique_handles.h"
 #include "skins/installation.h"
 #include "skins/installation_environment.h"
 
@@ -88,8 +88,8 @@ bool CopyAndFlush(const std::wstring& from, const std::wstring& to) {
   if (!CopyFileW(from.c_str(), to.c_str(), FALSE)) {
     return false;
   }
-  lq::sys::UniqueFile copy(CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+  lq::UniqueKernelHandle copy(CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
   return copy && FlushFileBuffers(copy.get()) != 0;
 }
 

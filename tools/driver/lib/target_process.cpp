@@ -34,7 +34,7 @@ std::optional<TargetProcess> TargetProcess::Start(const std::wstring& exe, const
   CloseHandle(pi.hThread);
   // Let the program reach its message loop before the first step looks for windows.
   WaitForInputIdle(pi.hProcess, 10000);
-  return TargetProcess(OwnedHandle(pi.hProcess), pi.dwProcessId, true);
+  return TargetProcess(UniqueKernelHandle(pi.hProcess), pi.dwProcessId, true);
 }
 
 std::optional<TargetProcess> TargetProcess::Attach(DWORD pid, std::string* error) {
@@ -45,7 +45,7 @@ std::optional<TargetProcess> TargetProcess::Attach(DWORD pid, std::string* error
     if (error) *error = LastError("opening the process");
     return std::nullopt;
   }
-  return TargetProcess(OwnedHandle(h), pid, false);
+  return TargetProcess(UniqueKernelHandle(h), pid, false);
 }
 
 TargetProcess::~TargetProcess() {

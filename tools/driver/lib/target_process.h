@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/driver/lib/handles.h"
+#include "runtime/platform/unique_handle.h"
 
 namespace lq::driver {
 
@@ -39,10 +39,10 @@ class TargetProcess {
   std::vector<HWND> TopLevelWindows() const;
 
  private:
-  TargetProcess(OwnedHandle process, DWORD pid, bool startedHere)
+  TargetProcess(UniqueKernelHandle process, DWORD pid, bool startedHere)
       : process_(std::move(process)), pid_(pid), started_here_(startedHere) {}
 
-  OwnedHandle process_;
+  UniqueKernelHandle process_;
   DWORD pid_ = 0;
   bool started_here_ = false;
 };
