@@ -8,8 +8,8 @@
 #include "runtime/commands/text_commands.h"
 #include "runtime/forms/gui_queue.h"
 #include "runtime/forms/unit_properties.h"
-#include "web/code_pages.h"
 #include "web/text_markers.h"
+#include "web/utf8_to_gbk.h"
 
 namespace lq {
 

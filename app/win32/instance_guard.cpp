@@ -10,8 +10,8 @@
 
 #include "runtime/binding/win32/declared_call.h"
 #include "runtime/errors/program_end.h"
+#include "runtime/platform/code_pages.h"
 #include "runtime/platform/unique_handle.h"
-#include "runtime/platform/win32/wide_text.h"
 #include "runtime/system/win32/message_box.h"
 
 namespace lq {

@@ -9,8 +9,8 @@
 #include <tlhelp32.h>
 
 #include "runtime/binding/win32/declared_call.h"
+#include "runtime/platform/code_pages.h"
 #include "runtime/platform/unique_handle.h"
-#include "runtime/platform/win32/wide_text.h"
 
 namespace lq {
 namespace {

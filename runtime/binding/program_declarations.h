@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "runtime/binding/declared_function.h"
+#include "runtime/platform/system_function.h"
 
 namespace lq {
 
@@ -69,5 +70,11 @@ inline constexpr std::array<DeclaredFunction, 28> kProgramDeclarations = {{
     {"", "CreateToolhelp32Snapshot"},
     {"", "Module32First"},
 }};
+
+// The entry as a lookup for the platform routines that the program reaches through its declared
+// functions (runtime/platform/system_function.h): it binds the entry at its first use, and a
+// failure is the fatal report. Natively, where nothing is declared, there is none, and those
+// routines call the platform's own.
+FunctionLookup DeclaredLookup(DeclaredFunctionId id);
 
 }  // namespace lq

@@ -1,7 +1,8 @@
-#include "runtime/platform/utf8_codec.h"
-
+// The portable UTF-8 codec of the code-page conversion (code_pages.h).
 #include <cstddef>
 #include <cstdint>
+
+#include "runtime/platform/code_pages.h"
 
 namespace lq::platform {
 namespace {

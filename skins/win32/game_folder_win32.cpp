@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "runtime/errors/win32/wide_text.h"
+#include "runtime/platform/code_pages.h"
 #include "runtime/platform/unique_handle.h"
 
 namespace lq {

@@ -1,6 +1,6 @@
-#include "runtime/platform/utf8_codec.h"
-
 #include <gtest/gtest.h>
+
+#include "runtime/platform/code_pages.h"
 
 namespace lq::platform {
 namespace {

@@ -6,9 +6,9 @@
 
 #include "runtime/commands/conversions.h"
 #include "tests/support/endpoint_client.h"
-#include "web/code_pages.h"
 #include "web/http_request.h"
 #include "web/text_markers.h"
+#include "web/utf8_to_gbk.h"
 
 namespace lq {
 namespace {

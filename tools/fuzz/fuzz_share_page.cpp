@@ -11,7 +11,7 @@
 
 #include "app/version_notice.h"
 #include "runtime/commands/conversions.h"
-#include "web/code_pages.h"
+#include "web/utf8_to_gbk.h"
 
 namespace {
 

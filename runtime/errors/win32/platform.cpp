@@ -3,7 +3,7 @@
 
 #include "runtime/errors/program_end.h"
 #include "runtime/errors/runtime_error.h"
-#include "runtime/platform/win32/wide_text.h"
+#include "runtime/platform/code_pages.h"
 
 namespace lq {
 

@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "runtime/errors/win32/wide_text.h"
 #include "runtime/forms/form_rules.h"
 #include "runtime/forms/win32/form_window.h"
 #include "runtime/forms/win32/windows_ui.h"
+#include "runtime/platform/code_pages.h"
 
 namespace lq {
 namespace {

@@ -5,12 +5,12 @@
 #include <string>
 #include <utility>
 
-#include "runtime/errors/win32/wide_text.h"
 #include "runtime/forms/form_rules.h"
 #include "runtime/forms/forms_messages.h"
 #include "runtime/forms/win32/form_styles.h"
 #include "runtime/forms/win32/form_window.h"
 #include "runtime/forms/win32/windows_ui.h"
+#include "runtime/platform/code_pages.h"
 
 namespace lq {
 namespace {

@@ -1,11 +1,11 @@
 #include "runtime/forms/win32/form_window.h"
 
-#include "runtime/errors/win32/wide_text.h"
 #include "runtime/forms/events.h"
 #include "runtime/forms/form_rules.h"
 #include "runtime/forms/win32/form_styles.h"
 #include "runtime/forms/win32/forms_runtime.h"
 #include "runtime/forms/win32/windows_ui.h"
+#include "runtime/platform/code_pages.h"
 
 namespace lq {
 namespace {

@@ -2,13 +2,13 @@
 
 #include <vector>
 
-#include "runtime/errors/win32/wide_text.h"
 #include "runtime/forms/events.h"
 #include "runtime/forms/forms_messages.h"
 #include "runtime/forms/forms_registry.h"
 #include "runtime/forms/win32/form_window.h"
 #include "runtime/forms/win32/forms_runtime.h"
 #include "runtime/forms/win32/windows_ui.h"
+#include "runtime/platform/code_pages.h"
 #include "runtime/platform/unique_handle.h"
 
 namespace lq {

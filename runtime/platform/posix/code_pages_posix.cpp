@@ -15,7 +15,6 @@
 
 #include "runtime/platform/code_pages.h"
 #include "runtime/platform/unique_handle.h"
-#include "runtime/platform/utf8_codec.h"
 
 namespace lq::platform {
 namespace {
@@ -145,7 +144,8 @@ bool IsGbk(std::uint32_t code_page) {
 
 }  // namespace
 
-std::optional<std::u16string> DecodeCodePage(std::string_view bytes, std::uint32_t code_page) {
+std::optional<std::u16string> DecodeCodePage(std::string_view bytes, std::uint32_t code_page,
+                                             const CodePageFunctions& /*functions*/) {
   if (code_page == kUtf8CodePage) return Utf16FromUtf8(bytes);
   const std::optional<std::string> wide =
       Convert("UTF-16LE", IconvName(code_page), bytes,
@@ -159,7 +159,8 @@ std::optional<std::u16string> DecodeCodePage(std::string_view bytes, std::uint32
   return units;
 }
 
-std::optional<std::string> EncodeCodePage(std::u16string_view units, std::uint32_t code_page) {
+std::optional<std::string> EncodeCodePage(std::u16string_view units, std::uint32_t code_page,
+                                          const CodePageFunctions& /*functions*/) {
   if (code_page == kUtf8CodePage) return Utf8FromUtf16(units);
   std::string bytes;
   bytes.reserve(units.size() * 2);

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
+#include "runtime/platform/code_pages.h"
 #include "runtime/platform/unique_handle.h"
-#include "runtime/platform/win32/wide_text.h"
 
 namespace lq {
 

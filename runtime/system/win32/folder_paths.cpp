@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "runtime/platform/win32/wide_text.h"
+#include "runtime/platform/code_pages.h"
 
 namespace lq {
 

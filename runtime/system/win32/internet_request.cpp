@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "runtime/binding/win32/declared_call.h"
-#include "runtime/errors/win32/wide_text.h"
+#include "runtime/platform/code_pages.h"
 #include "runtime/platform/unique_handle.h"
 #include "runtime/system/response_head.h"
 

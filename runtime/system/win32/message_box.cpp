@@ -1,6 +1,6 @@
 #include "runtime/system/win32/message_box.h"
 
-#include "runtime/platform/win32/wide_text.h"
+#include "runtime/platform/code_pages.h"
 
 namespace lq {
 

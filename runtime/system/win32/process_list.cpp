@@ -4,8 +4,8 @@
 // windows.h first: the Tool Help header builds on its types.
 #include <tlhelp32.h>
 
+#include "runtime/platform/code_pages.h"
 #include "runtime/platform/unique_handle.h"
-#include "runtime/platform/win32/wide_text.h"
 
 namespace lq {
 

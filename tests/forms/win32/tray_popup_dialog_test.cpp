@@ -4,11 +4,11 @@
 #include <atomic>
 #include <thread>
 
-#include "runtime/errors/win32/wide_text.h"
 #include "runtime/forms/unit_properties.h"
 #include "runtime/forms/win32/form_window.h"
 #include "runtime/forms/win32/window_commands.h"
 #include "runtime/forms/win32/windows_ui.h"
+#include "runtime/platform/code_pages.h"
 #include "tests/forms/win32/forms_fixture.h"
 
 namespace lq::test {

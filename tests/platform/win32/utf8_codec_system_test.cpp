@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "runtime/platform/utf8_codec.h"
+#include "runtime/platform/code_pages.h"
 
 namespace lq::platform {
 namespace {

@@ -1,9 +1,9 @@
 // GBK <-> UTF-16 through code page 936, the one conversion every W call of the program uses.
-#include "runtime/platform/win32/wide_text.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "runtime/platform/code_pages.h"
 
 namespace lq {
 namespace {

@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/errors/win32/wide_text.h"
+#include "runtime/platform/code_pages.h"
 #include "runtime/platform/unique_handle.h"
 #include "runtime/system/http_transfer.h"
 #include "skins/installation.h"

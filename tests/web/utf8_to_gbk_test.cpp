@@ -1,6 +1,6 @@
 // The web's conversions of texts and UTF-16 byte sets; the code pages themselves are the platform
 // layer's (tests/platform/code_pages_test.cpp).
-#include "web/code_pages.h"
+#include "web/utf8_to_gbk.h"
 
 #include <gtest/gtest.h>
 
@@ -66,8 +66,8 @@ TEST(CodePageToWideTest, UnitsWithTheirTerminator) {
 }
 
 TEST(CodePageToWideTest, FromGbk) {
-  EXPECT_EQ(CodePageToWide("中文", kGbkCodePage), Units({0x4E2D, 0x6587, 0}));
-  EXPECT_EQ(CodePageToWide("a\x81", kGbkCodePage), Units({0x61, 0x3F, 0}));
+  EXPECT_EQ(CodePageToWide("中文", platform::kGbkCodePage), Units({0x4E2D, 0x6587, 0}));
+  EXPECT_EQ(CodePageToWide("a\x81", platform::kGbkCodePage), Units({0x61, 0x3F, 0}));
 }
 
 TEST(CodePageToWideTest, UnknownCodePageGivesNothing) {
@@ -83,9 +83,10 @@ TEST(WideToCodePageTest, StopsAtTheFirstZeroUnit) {
 }
 
 TEST(WideToCodePageTest, ToUtf8) {
-  EXPECT_EQ(WideToCodePage(Units({0x4E2D, 0}), kUtf8CodePage), Utf8(u8"中"));
-  EXPECT_EQ(WideToCodePage(Units({0xD83D, 0xDE00, 0}), kUtf8CodePage), Utf8(u8"\U0001F600"));
-  EXPECT_EQ(WideToCodePage(Units({0xD800, 0x78, 0}), kUtf8CodePage), Utf8(u8"\uFFFDx"));
+  EXPECT_EQ(WideToCodePage(Units({0x4E2D, 0}), platform::kUtf8CodePage), Utf8(u8"中"));
+  EXPECT_EQ(WideToCodePage(Units({0xD83D, 0xDE00, 0}), platform::kUtf8CodePage),
+            Utf8(u8"\U0001F600"));
+  EXPECT_EQ(WideToCodePage(Units({0xD800, 0x78, 0}), platform::kUtf8CodePage), Utf8(u8"\uFFFDx"));
 }
 
 }  // namespace

@@ -1,18 +1,28 @@
-#include "web/code_pages.h"
+#include "web/utf8_to_gbk.h"
 
 #include <cstddef>
 #include <cstring>
 #include <string>
 
-#include "web/declared_code_pages.h"
+#include "runtime/binding/program_declarations.h"
 
 namespace lq {
+namespace {
+
+// Through the program's declared MultiByteToWideChar and WideCharToMultiByte.
+platform::CodePageFunctions DeclaredCodePageFunctions() {
+  return {DeclaredLookup(DeclaredFunctionId::kMultiByteToWideChar),
+          DeclaredLookup(DeclaredFunctionId::kWideCharToMultiByte)};
+}
+
+}  // namespace
 
 ByteSet CodePageToWide(const Text& text, std::uint32_t code_page) {
   // The text with its terminator, as the system converts a zero-terminated text: a UTF-8 sequence
   // cut off by the end of the text can take the terminator with it.
   const std::string_view bytes(text.c_str(), std::strlen(text.c_str()) + 1);
-  std::optional<std::u16string> units = DecodeThroughDeclared(bytes, code_page);
+  std::optional<std::u16string> units =
+      platform::DecodeCodePage(bytes, code_page, DeclaredCodePageFunctions());
   if (!units) return {};
   // Always ends in a zero unit, so that it converts back without reading past its end.
   if (units->empty() || units->back() != u'\0') units->push_back(u'\0');
@@ -33,12 +43,13 @@ Text WideToCodePage(const ByteSet& wide, std::uint32_t code_page) {
     if (unit == 0) break;
     units.push_back(unit);
   }
-  std::optional<std::string> bytes = EncodeThroughDeclared(units, code_page);
+  std::optional<std::string> bytes =
+      platform::EncodeCodePage(units, code_page, DeclaredCodePageFunctions());
   return bytes ? Text(std::move(*bytes)) : Text();
 }
 
 Text Utf8ToGbk(const Text& utf8) {
-  return WideToCodePage(CodePageToWide(utf8, kUtf8CodePage), kGbkCodePage);
+  return WideToCodePage(CodePageToWide(utf8, platform::kUtf8CodePage), platform::kGbkCodePage);
 }
 
 }  // namespace lq
