@@ -8,6 +8,7 @@
 #include "runtime/commands/text_commands.h"
 #include "runtime/forms/gui_queue.h"
 #include "runtime/forms/unit_properties.h"
+#include "runtime/platform/gbk.h"
 #include "web/text_markers.h"
 #include "web/utf8_to_gbk.h"
 
@@ -42,8 +43,7 @@ Text CapGbkCharacters(const Text& text, std::size_t cap) {
   for (std::size_t characters = 0; characters < cap && end < bytes.size(); ++characters) {
     const auto lead = static_cast<unsigned char>(bytes[end]);
     const auto trail = end + 1 < bytes.size() ? static_cast<unsigned char>(bytes[end + 1]) : 0u;
-    const bool pair =
-        lead >= 0x81 && lead <= 0xfe && trail >= 0x40 && trail <= 0xfe && trail != 0x7f;
+    const bool pair = gbk::IsCodePageLeadByte(lead) && gbk::IsCodePageTrailByte(trail);
     end += pair ? 2 : 1;
   }
   return Text(bytes.substr(0, end));

@@ -10,6 +10,8 @@
 #include <thread>
 #include <utility>
 
+#include "runtime/platform/gbk.h"
+
 namespace lq {
 namespace {
 
@@ -130,7 +132,7 @@ bool IsPlainFileName(std::string_view name) {
   }
   for (std::size_t i = 0; i < name.size(); ++i) {
     const auto byte = static_cast<unsigned char>(name[i]);
-    if (byte >= 0x81 && i + 1 < name.size()) {
+    if (gbk::IsCodePageLeadByte(byte) && i + 1 < name.size()) {
       ++i;  // a two-byte character: its trail byte may be 0x5c without being a backslash
     } else if (byte == '\\' || byte == '/' || byte == ':' || byte == 0) {
       return false;

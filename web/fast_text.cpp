@@ -2,8 +2,8 @@
 
 #include <cstddef>
 
-#include "runtime/commands/gbk.h"
 #include "runtime/commands/text_commands.h"
+#include "runtime/platform/gbk.h"
 
 namespace lq {
 namespace {

@@ -11,21 +11,10 @@
 #include "runtime/binding/win32/declared_call.h"
 #include "runtime/platform/code_pages.h"
 #include "runtime/platform/unique_handle.h"
+#include "runtime/system/win32/process_walk.h"
 
 namespace lq {
 namespace {
-
-// The executable file name of process `self`, walking the snapshot with the next-entry call from
-// the start: on a fresh snapshot it gives the first entry.
-Text ExecutableNameInSnapshot(HANDLE snapshot, DWORD self) {
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof(entry);
-  while (Process32NextW(snapshot, &entry)) {
-    if (entry.th32ProcessID == self) return Text(WideToGbk(entry.szExeFile));
-    entry.dwSize = sizeof(entry);
-  }
-  return Text();
-}
 
 // The path of the snapshot's first module; when the call fails the record stays zero and the path
 // empty.
@@ -45,7 +34,14 @@ Text OwnExecutableName() {
       snapshot(CallDeclared<decltype(&::CreateToolhelp32Snapshot)>(
           DeclaredFunctionId::kCreateToolhelp32Snapshot, TH32CS_SNAPPROCESS, 0));
   if (!snapshot) return Text();
-  return ExecutableNameInSnapshot(snapshot.get(), self);
+  // The walk calls the next-entry function from the start.
+  Text name;
+  WalkProcesses(snapshot.get(), FirstProcessEntry::kByNext, [&](const PROCESSENTRY32W& entry) {
+    if (entry.th32ProcessID != self) return true;
+    name = Text(WideToGbk(entry.szExeFile));
+    return false;
+  });
+  return name;
 }
 
 Text ModuleExecutablePath(std::uint32_t processId) {

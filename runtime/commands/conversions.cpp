@@ -8,7 +8,7 @@
 #include <string_view>
 #include <variant>
 
-#include "runtime/commands/gbk.h"
+#include "runtime/platform/gbk.h"
 
 namespace lq {
 namespace {

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "runtime/commands/gbk.h"
 #include "runtime/commands/text_scan.h"
+#include "runtime/platform/gbk.h"
 
 namespace lq {
 namespace {

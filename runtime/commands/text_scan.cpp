@@ -8,7 +8,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "runtime/commands/gbk.h"
+#include "runtime/platform/gbk.h"
 
 namespace lq::detail {
 namespace {

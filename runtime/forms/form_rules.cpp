@@ -1,15 +1,8 @@
 #include "runtime/forms/form_rules.h"
 
+#include "runtime/platform/gbk.h"
+
 namespace lq {
-namespace {
-
-// GBK: a byte of 0x80 or above starts a two-byte character (a lead byte at the very end stands
-// alone).
-std::size_t CharLength(const unsigned char* s, std::size_t i, std::size_t length) {
-  return s[i] >= 0x80 && i + 1 < length ? 2 : 1;
-}
-
-}  // namespace
 
 std::vector<MenuGroup> MenuBarGroups(const WindowModel& model) {
   std::vector<MenuGroup> groups;
@@ -82,7 +75,7 @@ const UnitState* PageFocusControl(const WindowModel& model, UnitId tab, std::int
 std::vector<std::size_t> FilterBars(std::string_view gbk) {
   std::vector<std::size_t> bars;
   const auto* s = reinterpret_cast<const unsigned char*>(gbk.data());
-  for (std::size_t i = 0; i < gbk.size(); i += CharLength(s, i, gbk.size())) {
+  for (std::size_t i = 0; i < gbk.size(); i += gbk::CharLength(s, i, gbk.size())) {
     if (s[i] == '|') bars.push_back(i);
   }
   return bars;
@@ -103,7 +96,7 @@ std::string_view TrayTip(std::string_view gbk) {
   const auto* s = reinterpret_cast<const unsigned char*>(gbk.data());
   std::size_t end = 0;
   while (end < kTrayTipBytes) {
-    const std::size_t step = CharLength(s, end, gbk.size());
+    const std::size_t step = gbk::CharLength(s, end, gbk.size());
     if (end + step > kTrayTipBytes) break;
     end += step;
   }

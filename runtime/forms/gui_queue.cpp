@@ -10,7 +10,9 @@
 #include <thread>
 #include <utility>
 
+#include "runtime/binding/program_declarations.h"
 #include "runtime/errors/program_end.h"
+#include "runtime/platform/thread.h"
 
 namespace lq {
 namespace {
@@ -122,6 +124,12 @@ void DropGuiJobs() {
     dropped.swap(queue.jobs);
   }
   // Destroyed here, outside the lock: their ends release the callers waiting for them.
+}
+
+bool StartWorkerThread(std::function<void()> work) {
+  // Through the program's declared CreateThread; the thread runs on without its owner.
+  return static_cast<bool>(
+      platform::Thread::Start(std::move(work), DeclaredLookup(DeclaredFunctionId::kCreateThread)));
 }
 
 }  // namespace lq

@@ -5,10 +5,9 @@
 #include <mutex>
 #include <new>
 #include <optional>
-#include <system_error>
-#include <thread>
 #include <vector>
 
+#include "runtime/platform/thread.h"
 #include "runtime/system/response_body.h"
 #include "runtime/system/response_head.h"
 #include "runtime/system/transfer_bounds.h"
@@ -231,9 +230,7 @@ TransferReport RunTransfer(std::shared_ptr<TransferChannel> channel, const Trans
   auto transfer = std::make_shared<Transfer>(std::move(channel), shared);
   if (!watch_thread || !shared->watch.NextCheck()) return RunHere(*transfer, *shared);
   shared->watched = true;
-  try {
-    std::thread([transfer] { transfer->Run(); }).detach();
-  } catch (const std::system_error&) {
+  if (!platform::Thread::Start([transfer] { transfer->Run(); })) {
     // No thread to spare: the transfer runs here, its limits judged between its calls.
     return RunHere(*transfer, *shared);
   }

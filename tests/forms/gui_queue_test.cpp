@@ -1,6 +1,6 @@
 // The GUI queue: posted jobs run on the GUI thread, in order, only when it runs the queue; a
 // waiting call from another thread runs there and brings its exception back; dropped jobs never
-// run and release their callers; worker threads keep their exceptions.
+// run and release their callers; every worker started runs.
 #include "runtime/forms/gui_queue.h"
 
 #include <gtest/gtest.h>
@@ -110,25 +110,6 @@ TEST_F(GuiQueue, CallsRunAtOnceOnTheGuiThreadOrWithoutAWakerAndNothingWhileSuspe
   SetGuiWaker(nullptr);
   std::thread([&ran] { OnGuiThread([&ran] { ++ran; }); }).join();
   EXPECT_EQ(ran, 3);
-}
-
-std::atomic<int> g_started{0};
-std::atomic<int> g_ended{0};
-// Goes with a worker's work: its end tells that the thread is past the throw. The test waits for
-// that, as a process that ends while one of its threads is still unwinding can hang in its exit.
-struct WorkEnd {
-  ~WorkEnd() { ++g_ended; }
-};
-
-TEST(WorkerThreads, AnExceptionEndsOnlyItsOwnThread) {
-  for (int i = 0; i < 2; ++i) {
-    ASSERT_TRUE(StartWorkerThread([end = std::make_shared<WorkEnd>()] {
-      ++g_started;
-      throw std::runtime_error("not past the start routine");
-    }));
-  }
-  WaitFor(g_ended, 2);
-  EXPECT_EQ(g_started, 2);
 }
 
 // Every worker started runs its work, however many start in a row (a thread that is created but

@@ -166,7 +166,7 @@ void PictureBoxRenderer::SetBackground(std::uint32_t colour) {
 }
 
 void PictureBoxRenderer::StartPlayback() {
-  if (player_.joinable() || !gif_stream_ || !picture_) {
+  if (player_ || !gif_stream_ || !picture_) {
     return;
   }
   if (static_cast<std::int64_t>(gif_data_.size()) + GifPlaybackBytes(*gif_stream_) >
@@ -183,11 +183,14 @@ void PictureBoxRenderer::StartPlayback() {
     stop_ = false;
   }
   frames_played_ = 0;
-  player_ = std::thread([this] { Play(); });
+  player_ = platform::Thread::Start([this] { Play(); });
+  if (!player_) {
+    DropScreen(true);  // no thread to spare: the still again
+  }
 }
 
 void PictureBoxRenderer::StopPlayback(bool restore_still) {
-  if (!player_.joinable()) {
+  if (!player_) {
     return;
   }
   {
@@ -195,7 +198,11 @@ void PictureBoxRenderer::StopPlayback(bool restore_still) {
     stop_ = true;
   }
   stop_signal_.notify_all();
-  player_.join();
+  player_.Join();
+  DropScreen(restore_still);
+}
+
+void PictureBoxRenderer::DropScreen(bool restore_still) {
   {
     std::lock_guard lock(frame_mutex_);
     canvas_.reset();

@@ -18,7 +18,6 @@
 #include <mutex>
 #include <optional>
 #include <span>
-#include <thread>
 #include <vector>
 
 #include "runtime/commands/values.h"
@@ -27,6 +26,7 @@
 #include "runtime/pictures/gif.h"
 #include "runtime/pictures/picture.h"
 #include "runtime/pictures/win32/icon_handle.h"
+#include "runtime/platform/thread.h"
 
 namespace lq::pictures {
 
@@ -70,7 +70,7 @@ class PictureBoxRenderer {
   PictureKind kind() const { return picture_ ? picture_->kind : PictureKind::kNone; }
   std::int32_t picture_width() const { return picture_ ? picture_->width : 0; }
   std::int32_t picture_height() const { return picture_ ? picture_->height : 0; }
-  bool Playing() const { return player_.joinable(); }
+  bool Playing() const { return static_cast<bool>(player_); }
   // How many frames the playback thread has composed since the picture was set.
   std::uint64_t FramesPlayed() const { return frames_played_.load(); }
 
@@ -85,6 +85,7 @@ class PictureBoxRenderer {
   void Decode(std::span<const std::uint8_t> bytes);
   void StartPlayback();
   void StopPlayback(bool restore_still);
+  void DropScreen(bool restore_still);
   void Play();
   void DrawBgra(HDC dc, const DestinationRect& rect, std::int32_t width, std::int32_t height,
                 std::span<const std::uint8_t> bgra, COLORREF background);
@@ -102,7 +103,7 @@ class PictureBoxRenderer {
   std::optional<GifStream> gif_stream_;
   std::vector<std::uint8_t> blended_;  // one band of rows blended over the background
 
-  std::thread player_;
+  platform::Thread player_;
   std::mutex frame_mutex_;  // guards the fields below, shared with the playback thread
   std::condition_variable stop_signal_;
   bool stop_ = false;

@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "runtime/platform/code_pages.h"
+#include "runtime/platform/gbk.h"
 #include "runtime/platform/unique_handle.h"
 
 namespace lq::platform {
@@ -31,7 +32,6 @@ constexpr Cp936Run kCp936Runs[] = {
 };
 
 bool IsPrivateUse(std::uint32_t unit) { return unit >= 0xE000 && unit <= 0xF8FF; }
-bool IsGbkLeadByte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
 
 // The code of a unit that iconv does not convert; 0 when Windows has none either.
 std::uint32_t Cp936CodeBeyondGbk(char16_t unit) {
@@ -65,7 +65,7 @@ std::size_t DecodeGbkFallback(const unsigned char* in, std::size_t left, std::st
     AppendUnit(out, Cp936UnitBeyondGbk(0xFF));
     return 1;
   }
-  if (!IsGbkLeadByte(in[0]) || left == 1) {
+  if (!gbk::IsCodePageLeadByte(in[0]) || left == 1) {
     AppendUnit(out, u'?');  // a lead byte at the end
     return 1;
   }

@@ -1,22 +1,16 @@
 #include "runtime/system/process_list.h"
 
-#include <windows.h>
-// windows.h first: the Tool Help header builds on its types.
-#include <tlhelp32.h>
-
 #include "runtime/platform/code_pages.h"
 #include "runtime/platform/unique_handle.h"
+#include "runtime/system/win32/process_walk.h"
 
 namespace lq {
 
 std::vector<ProcessRecord> ListProcesses() {
   std::vector<ProcessRecord> list;
-  UniqueKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  const UniqueKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (!snapshot) return list;
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof(entry);
-  for (BOOL more = Process32FirstW(snapshot.get(), &entry);
-       more && list.size() < kMaxProcessRecords; more = Process32NextW(snapshot.get(), &entry)) {
+  WalkProcesses(snapshot.get(), FirstProcessEntry::kByFirst, [&list](const PROCESSENTRY32W& entry) {
     ProcessRecord r;
     r.process_id = entry.th32ProcessID;
     r.exe_file = Text(WideToGbk(entry.szExeFile));
@@ -25,7 +19,8 @@ std::vector<ProcessRecord> ListProcesses() {
     r.base_priority = entry.pcPriClassBase;
     r.thread_count = entry.cntThreads;
     list.push_back(std::move(r));
-  }
+    return list.size() < kMaxProcessRecords;
+  });
   return list;
 }
 

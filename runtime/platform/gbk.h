@@ -1,6 +1,13 @@
-// The GBK character rule shared by every character-aware command: a byte of 0x80 or above starts
-// a two-byte character, which is always stepped over whole; a lead byte that is the last byte of
-// the text (directly before the terminating zero) ends the scan.
+// The GBK byte rules, each written once.
+//
+// The runtime's texts: a byte of 0x80 or above starts a two-byte character, which is always
+// stepped over whole; a lead byte that is the last byte of the text (directly before the
+// terminating zero) ends the scan. Every character-aware command and the window layer's cuts
+// follow it.
+//
+// Code page 936 itself pairs a lead byte of 0x81 to 0xFE with a trail byte of 0x40 to 0xFE other
+// than 0x7F; any other byte stands alone. What Windows makes of a text follows it: the conversion,
+// the file names given to the system, the characters of the version notice.
 #pragma once
 
 #include <cstddef>
@@ -9,9 +16,12 @@ namespace lq::gbk {
 
 inline bool IsLeadByte(unsigned char b) { return b >= 0x80; }
 // The byte-scanning search of the web routines counts only bytes above 0x80 as lead bytes; 0x80
-// is a character of its own there. (The code page itself leads pairs with 0x81 to 0xFE only; the
-// conversion of runtime/platform keeps that rule.)
+// is a character of its own there.
 inline bool IsFastScanLeadByte(unsigned char b) { return b > 0x80; }
+
+// Code page 936's lead and trail bytes.
+inline bool IsCodePageLeadByte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
+inline bool IsCodePageTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
 
 // Bytes of the character starting at offset i of a text of `length` bytes (i < length): 2 for a
 // lead byte, 1 for any other byte and for a lead byte that is the text's last byte.
