@@ -8,7 +8,6 @@
 
 namespace lq {
 
-inline constexpr const char* kNoDirectoryMessage = "请先获取游戏目录。";
 inline constexpr const char* kRepairedMessage = "修复成功";
 inline constexpr const char* kRepairFailedMessage = "修复失败，请检查游戏目录。";
 
@@ -16,7 +15,7 @@ void RepairArchiveList(const InstallationEnvironment& env) {
   // The field, not GameDirectory: a failed search empties the field and keeps the old directory.
   const Text directory = ReadTextProperty(kMainWindowId, kDirectoryEdit, kEditContent);
   if (directory.empty()) {
-    Shell().ShowMessage(kNoDirectoryMessage, 0, Text());
+    Shell().ShowMessage(kNoGameDirectoryMessage, 0, Text());
     return;
   }
   // ClientZips.txt of that directory, replaced whole or not at all, in turn with installations.

@@ -13,9 +13,6 @@
 namespace lq {
 namespace {
 
-constexpr int kHttpOk = 200;
-constexpr int kHttpPartial = 206;
-constexpr int kHttpNotModified = 304;
 constexpr std::string_view kPackageExtension = ".zip";
 // Room kept free beside a package for the list and the file system's own needs.
 constexpr std::uint64_t kListRoom = 1u << 20;

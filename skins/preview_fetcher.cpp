@@ -18,8 +18,6 @@
 namespace lq {
 namespace {
 
-constexpr int kHttpOk = 200;
-
 // Whether a picture box would show these bytes as a picture.
 bool ShowsAsPicture(const ByteSet& bytes) {
   return pictures::DecodePicture(std::span(bytes.data(), bytes.size())).has_value();

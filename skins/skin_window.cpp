@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "skins/installation.h"
 #include "skins/installation_view.h"
 #include "skins/skin_slots.h"
 
@@ -15,7 +16,8 @@ constexpr ControlTemplate PreviewBox(UnitId id, std::string_view name, std::int3
   return u::PicBox(id, name).At(left, 0, 155, 180).Border(3).DisplayMode(0).Animate(true);
 }
 constexpr ControlTemplate LoadButton(UnitId id, std::string_view name, std::int32_t left) {
-  return u::Button(id, name).At(left, 190, 95, 24).Caption(kLoadCaption);
+  // The caption an installation puts back when it ends.
+  return u::Button(id, name).At(left, 190, 95, 24).Caption(kIdleCaption);
 }
 
 }  // namespace

@@ -33,7 +33,6 @@ inline constexpr UnitId kLoadButton2 = 0x16010097;    // 按钮2
 inline constexpr UnitId kLoadButton3 = 0x16010099;    // 按钮3
 inline constexpr UnitId kReminderLabel = 0x160100ad;  // 标签1
 
-inline constexpr const char* kLoadCaption = "载入";
 inline constexpr const char* kReminderText = "提醒：载入新皮肤会卸载之前载入过的皮肤哦！";
 
 // Event 2, the window is being destroyed (whoever closed it): empties the three slots.

@@ -40,6 +40,11 @@ struct RequestConditions {
   std::string if_range;                     // If-Range, when not empty and a range is asked for
 };
 
+// The response statuses that the program's transfers tell apart.
+inline constexpr int kHttpOk = 200;
+inline constexpr int kHttpPartial = 206;
+inline constexpr int kHttpNotModified = 304;
+
 // What the head of a response tells about its body.
 struct ResponseHead {
   int status = 0;

@@ -40,7 +40,9 @@ std::string ConditionHeaderLines(const RequestConditions& conditions) {
   return lines;
 }
 
-bool StatusCarriesBody(int status) { return status >= 200 && status != 204 && status != 304; }
+bool StatusCarriesBody(int status) {
+  return status >= kHttpOk && status != 204 && status != kHttpNotModified;
+}
 
 std::optional<ContentRange> ParseContentRange(std::string_view value) {
   value = Trimmed(value);
@@ -73,7 +75,7 @@ ResponseHead MakeResponseHead(const HeadValues& values) {
   }
   if (values.etag) head.etag = *values.etag;
   if (values.last_modified) head.last_modified = *values.last_modified;
-  if (values.status == 206 && values.content_range) {
+  if (values.status == kHttpPartial && values.content_range) {
     if (const auto range = ParseContentRange(*values.content_range)) {
       head.range_first = range->first;
       head.range_total = range->total;
