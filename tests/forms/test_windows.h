@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/forms/window_model.h"
 #include "runtime/forms/window_template.h"
 
 namespace lq::test {
@@ -80,5 +81,12 @@ HandlerHooks& Hooks();
 void ResetTestHandlers();
 
 std::span<const WindowTemplate> TestWindows();
+
+// The ids of the units, in their order.
+inline std::vector<UnitId> Ids(const std::vector<const UnitState*>& units) {
+  std::vector<UnitId> ids;
+  for (const UnitState* u : units) ids.push_back(u->id());
+  return ids;
+}
 
 }  // namespace lq::test

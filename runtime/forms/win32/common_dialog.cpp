@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/forms/form_rules.h"
+#include "runtime/forms/dialog_filter.h"
 #include "runtime/forms/win32/form_window.h"
 #include "runtime/forms/win32/windows_ui.h"
 #include "runtime/platform/code_pages.h"

@@ -3,7 +3,7 @@
 #include <string>
 #include <utility>
 
-#include "runtime/forms/form_rules.h"
+#include "runtime/forms/menus.h"
 #include "runtime/forms/win32/form_window.h"
 #include "runtime/forms/win32/windows_ui.h"
 #include "runtime/platform/code_pages.h"

@@ -3,7 +3,8 @@
 
 #include <string>
 
-#include "runtime/forms/form_rules.h"
+#include "runtime/forms/centring.h"
+#include "runtime/forms/tab_pages.h"
 #include "runtime/forms/win32/form_styles.h"
 #include "runtime/forms/win32/form_window.h"
 #include "runtime/forms/win32/windows_ui.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "runtime/forms/form_rules.h"
+#include "runtime/forms/tab_pages.h"
 #include "runtime/forms/win32/form_window.h"
 #include "runtime/forms/win32/windows_ui.h"
 

@@ -1,7 +1,9 @@
 #include "runtime/forms/win32/form_window.h"
 
+#include "runtime/forms/centring.h"
 #include "runtime/forms/events.h"
-#include "runtime/forms/form_rules.h"
+#include "runtime/forms/menus.h"
+#include "runtime/forms/tray_tip.h"
 #include "runtime/forms/win32/form_styles.h"
 #include "runtime/forms/win32/forms_runtime.h"
 #include "runtime/forms/win32/windows_ui.h"

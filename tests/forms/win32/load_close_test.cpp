@@ -4,8 +4,8 @@
 #include <atomic>
 #include <thread>
 
+#include "runtime/forms/centring.h"
 #include "runtime/forms/events.h"
-#include "runtime/forms/form_rules.h"
 #include "runtime/forms/forms_messages.h"
 #include "runtime/forms/unit_properties.h"
 #include "runtime/forms/win32/window_commands.h"

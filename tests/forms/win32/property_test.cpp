@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "runtime/forms/form_rules.h"
+#include "runtime/forms/centring.h"
 #include "runtime/forms/unit_properties.h"
 #include "runtime/forms/win32/window_commands.h"
 #include "runtime/forms/win32/windows_ui.h"
