@@ -1,5 +1,6 @@
 // What the shell's handlers reach beyond window properties: processes, messages, the file dialog,
-// files, the tray, windows and the single-instance guard.
+// special folders, the tray, windows, the single-instance guard, the share page and work in the
+// background.
 //
 // The program installs the platform's implementation at start (app/win32/); tests install a fake
 // and drive the handlers without windows or processes.
@@ -35,8 +36,6 @@ class ShellSystem {
   virtual Text SpecialFolderPath(int number) = 0;
   // OpenCommonDialog on a CommonDlg unit: true when the user confirmed.
   virtual bool OpenCommonDialog(WindowId window, UnitId dialog) = 0;
-  // WriteBytesToFile with one byte set: true when the whole file was written.
-  virtual bool WriteBytesToFile(const Text& fileName, const ByteSet& bytes) = 0;
 
   // SetTrayIcon: adds or modifies the window's tray icon (icon-file bytes and tip).
   virtual void SetTrayIcon(WindowId window, const ByteSet& icon, const Text& tip) = 0;

@@ -52,12 +52,6 @@ const ChampionEntry* FindChampionButton(int page, int position) {
   return nullptr;
 }
 
-int SkinWindowOpenings(const ChampionEntry&) {
-  // A second opening after the slots were emptied would show no previews and could install a
-  // package named only ".zip"; every button opens the window once.
-  return 1;
-}
-
 Text DownloadUrl(std::string_view path) {
   std::string url(kDownloadHost);
   url += path;

@@ -26,7 +26,6 @@ inline constexpr int kChampionCount = 106;
 // The role pages are pages 1 to 8 of the main window's tab control (page 0 holds the settings).
 inline constexpr int kFirstRolePage = 1;
 inline constexpr int kLastRolePage = 8;
-inline constexpr int kRolePageCount = kLastRolePage - kFirstRolePage + 1;
 
 // Each role page has a grid of 5 columns by 4 rows of buttons; champions fill it row by row from
 // the top left, so a button's position is row * kGridColumns + column.
@@ -44,8 +43,8 @@ struct ChampionEntry {
   std::array<SkinRecord, kSkinsPerChampion> skins;  // slot 1, 2, 3
   // The first wiring of this button emptied the slots after the skin window closed and opened the
   // window a second time, with nothing to preview and an empty name to install. The program opens
-  // the skin window once for every button (see SkinWindowOpenings); the flag only records which
-  // button was wired that way.
+  // the skin window once for every button; the flag only records which button was wired that
+  // way.
   bool reopened_skin_window = false;
 };
 
@@ -56,9 +55,6 @@ std::span<const ChampionEntry> Catalogue();
 // The champion behind the button at `position` (0-based, row-major) of role page `page`, or null
 // for a button without a champion or a page/position outside the grid.
 const ChampionEntry* FindChampionButton(int page, int position);
-
-// How many times a click on the champion's button opens the skin window: always once.
-int SkinWindowOpenings(const ChampionEntry& entry);
 
 // The download host (scheme, host and optional port, no trailing slash), a build setting.
 inline constexpr std::string_view kDownloadHost = LQ_DOWNLOAD_HOST;

@@ -133,7 +133,6 @@ class Replacement {
     bool replaced;  // the staged file has moved over the target
   };
   std::string Name(std::string_view kind, std::string_view target);
-  void Drop();
 
   GameFolder& folder_;
   std::string prefix_;  // ".LOLQuillet-<process>-<tag>-<n>."

@@ -3,11 +3,10 @@
 #include "app/win32/instance_guard.h"
 #include "app/win32/process_paths.h"
 #include "runtime/forms/win32/window_commands.h"
-#include "runtime/system/file_write.h"
 #include "runtime/system/folder_paths.h"
 #include "runtime/system/http_transfer.h"
-#include "runtime/system/win32/message_box.h"
 #include "runtime/system/process_list.h"
+#include "runtime/system/win32/message_box.h"
 #include "web/http_request.h"
 
 namespace lq {
@@ -32,13 +31,7 @@ bool PlatformShell::OpenCommonDialog(WindowId window, UnitId dialog) {
   return lq::OpenCommonDialog(window, dialog);
 }
 
-ByteSet PlatformShell::FetchPage(const Text& url) {
-  return HttpRequest(url, kSharePageLimits);
-}
-
-bool PlatformShell::WriteBytesToFile(const Text& fileName, const ByteSet& bytes) {
-  return lq::WriteBytesToFile(fileName, bytes);
-}
+ByteSet PlatformShell::FetchPage(const Text& url) { return HttpRequest(url, kSharePageLimits); }
 
 void PlatformShell::SetTrayIcon(WindowId window, const ByteSet& icon, const Text& tip) {
   lq::SetTrayIcon(window, icon, tip);

@@ -14,7 +14,6 @@ class PlatformShell final : public ShellSystem {
   void ShowMessage(const Text& text, std::uint32_t style, const Text& caption) override;
   Text SpecialFolderPath(int number) override;
   bool OpenCommonDialog(WindowId window, UnitId dialog) override;
-  bool WriteBytesToFile(const Text& fileName, const ByteSet& bytes) override;
   ByteSet FetchPage(const Text& url) override;
   void SetTrayIcon(WindowId window, const ByteSet& icon, const Text& tip) override;
   void ShowPopupMenu(WindowId window, UnitId entry) override;

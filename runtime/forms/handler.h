@@ -42,7 +42,6 @@ class Handler {
   }
 
   constexpr explicit operator bool() const { return kind_ != kNone; }
-  constexpr bool Answers() const { return kind_ == kAnswering; }
 
   struct Outcome {
     bool answered = false;  // the handler returns a logical value

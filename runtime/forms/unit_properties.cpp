@@ -80,17 +80,6 @@ void WriteUnitProperty(WindowId window, UnitId unit, int index, int part,
   OnGuiThread([&] { Write(window, unit, index, part, value); });
 }
 
-bool TryWriteUnitProperty(WindowId window, UnitId unit, int index, const PropertyValue& value) {
-  bool written = false;
-  OnGuiThread([&] {
-    WindowRecord* record = FindWindowRecord(window);
-    if (!record || !record->loaded) return;
-    Write(window, unit, index, -1, value);
-    written = true;
-  });
-  return written;
-}
-
 bool IsWindowLoaded(WindowId window) {
   bool loaded = false;
   OnGuiThread([&] {

@@ -32,9 +32,6 @@ inline void WriteUnitProperty(WindowId window, UnitId unit, int index, const Pro
   WriteUnitProperty(window, unit, index, -1, value);
 }
 
-// For threads that may outlive a window: writes the property when the window is loaded and
-// reports whether it did, as one step on the GUI thread (no fatal error for a closed window).
-bool TryWriteUnitProperty(WindowId window, UnitId unit, int index, const PropertyValue& value);
 // Whether the window is loaded now (a program window that is not loaded, or not one: false).
 bool IsWindowLoaded(WindowId window);
 

@@ -34,7 +34,6 @@ class UnitState {
   std::int32_t level() const { return menu_item_ ? menu_item_->level : 0; }
   Handler menu_handler() const { return menu_item_ ? menu_item_->handler : Handler(); }
   std::span<const EventBinding> bindings() const;
-  const ControlTemplate* control_template() const { return control_; }
 
   // Property values by index; an index the kind does not have reads as the integer 0 and is
   // never written.

@@ -21,7 +21,6 @@ class ByteReader {
   std::size_t position() const { return pos_; }
   std::size_t remaining() const { return data_.size() - pos_; }
   std::size_t size() const { return data_.size(); }
-  bool AtEnd() const { return pos_ == data_.size(); }
 
   bool Seek(std::size_t position) {
     if (position > data_.size()) {
@@ -43,14 +42,6 @@ class ByteReader {
       return false;
     }
     value = data_[pos_++];
-    return true;
-  }
-  bool ReadU16(std::uint16_t& value) { return ReadStruct(value); }
-  bool PeekU8(std::uint8_t& value) const {
-    if (remaining() < 1) {
-      return false;
-    }
-    value = data_[pos_];
     return true;
   }
 

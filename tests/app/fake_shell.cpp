@@ -59,12 +59,6 @@ bool FakeShell::OpenCommonDialog(WindowId window, UnitId dialog) {
   return true;
 }
 
-bool FakeShell::WriteBytesToFile(const Text& fileName, const ByteSet& bytes) {
-  calls.push_back("write " + fileName.str());
-  written.push_back(bytes);
-  return write_succeeds;
-}
-
 void FakeShell::SetTrayIcon(WindowId window, const ByteSet& icon, const Text& tip) {
   calls.push_back("tray");
   EXPECT_EQ(window, kMainWindowId);

@@ -52,7 +52,6 @@ class FakeShell final : public ShellSystem {
   void ShowMessage(const Text& text, std::uint32_t style, const Text& caption) override;
   Text SpecialFolderPath(int number) override;
   bool OpenCommonDialog(WindowId window, UnitId dialog) override;
-  bool WriteBytesToFile(const Text& fileName, const ByteSet& bytes) override;
   void SetTrayIcon(WindowId window, const ByteSet& icon, const Text& tip) override;
   void ShowPopupMenu(WindowId window, UnitId entry) override;
   bool LoadWindow(WindowId window, bool modal) override;
@@ -69,12 +68,10 @@ class FakeShell final : public ShellSystem {
   std::map<std::uint32_t, Text> module_paths;
   // The next dialog: a path confirms (the file name property becomes it), nothing cancels.
   std::vector<std::optional<Text>> dialog_answers;
-  bool write_succeeds = true;
 
-  // What happened, as readable lines ("message: ...", "write: <path> <size>", "tray", ...).
+  // What happened, as readable lines ("message: ...", "tray", ...).
   std::vector<std::string> calls;
   std::vector<Text> messages;
-  std::vector<ByteSet> written;
   // Run inside LoadWindow (the modal window's life).
   std::function<void()> during_load;
   // What FetchPage answers.

@@ -51,8 +51,6 @@ PictureBoxRenderer::PictureBoxRenderer(HWND window) : window_(window) {}
 
 PictureBoxRenderer::~PictureBoxRenderer() { StopPlayback(false); }
 
-void PictureBoxRenderer::SetWindow(HWND window) { window_ = window; }
-
 void PictureBoxRenderer::Invalidate() {
   if (HWND window = window_.load()) {
     InvalidateRect(window, nullptr, FALSE);

@@ -44,8 +44,6 @@ class PictureBoxRenderer {
   PictureBoxRenderer(const PictureBoxRenderer&) = delete;
   PictureBoxRenderer& operator=(const PictureBoxRenderer&) = delete;
 
-  void SetWindow(HWND window);
-
   // Releases the current picture (stopping its playback first), then decodes the new one. Empty
   // bytes only remove the picture; bytes that cannot be decoded, or running out of memory, leave
   // the box without one (the reason goes to the debug log).
@@ -59,9 +57,6 @@ class PictureBoxRenderer {
   // A Windows RGB value, or kButtonFaceColour.
   void SetBackground(std::uint32_t colour);
 
-  std::int32_t display_mode() const { return static_cast<std::int32_t>(mode_); }
-  bool animate() const { return animate_; }
-  std::uint32_t background() const { return background_; }
   bool HasPicture() const { return picture_.has_value(); }
   // Why the last picture set is not shown; kNone when it is (or when none was set).
   DecodeFailure failure() const { return failure_; }
