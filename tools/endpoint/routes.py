@@ -331,10 +331,10 @@ def requested_range(ex, res):
     if_range = ex.header("If-Range")
     if if_range is not None and not _if_range_holds(if_range, res):
         return None
-    unit, _, spec = value.partition("=")
-    first, dash, last = spec.strip().partition("-")
+    unit, _, ranges = value.partition("=")
+    first, dash, last = ranges.strip().partition("-")
     first, last = first.strip(), last.strip()
-    if unit.strip().lower() != "bytes" or "," in spec or not dash:
+    if unit.strip().lower() != "bytes" or "," in ranges or not dash:
         return None
     total = res.length
     if first == "":

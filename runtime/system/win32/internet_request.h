@@ -1,6 +1,6 @@
 // The one WinInet request under HttpRead, HttpDownload and HttpRequest, as the transfer engine
 // drives it. The layers differ only in their options: the session (the program's shared one or one
-// of the request's own), the verb, version, flags and header texts the spec of each gives, and
+// of the request's own), the verb, version, flags and header texts each caller gives, and
 // whether WinInet is reached directly (the wide functions, texts converted from GBK) or through
 // the program's declared A functions (texts passed as the GBK bytes they are).
 #pragma once
