@@ -1,5 +1,6 @@
 // A bounded little-endian reader over untrusted bytes: every read checks what is left first, so no
-// decoder that reads through it can run past its input.
+// decoder that reads through it can run past its input. Beside it, the big-endian number PNG
+// writes.
 #pragma once
 
 #include <bit>
@@ -75,6 +76,13 @@ class ByteReader {
 // offset + size within a total, without overflow.
 inline bool FitsWithin(std::uint64_t offset, std::uint64_t size, std::uint64_t total) {
   return offset <= total && size <= total - offset;
+}
+
+// The big-endian 32-bit number at `p` (PNG's lengths and sizes); the caller has checked that four
+// bytes are there.
+inline std::uint32_t BigEndian32(const std::uint8_t* p) {
+  return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
+         p[3];
 }
 
 }  // namespace lq::pictures

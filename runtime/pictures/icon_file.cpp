@@ -39,11 +39,6 @@ static_assert(sizeof(IconImageHeader) == 16);
 
 constexpr std::uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', 0x0d, 0x0a, 0x1a, 0x0a};
 
-std::uint32_t BigEndian32(const std::uint8_t* p) {
-  return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
-         p[3];
-}
-
 // Width and height of the image: from a PNG's header chunk, or from the bitmap info header.
 bool ReadImageSize(Bytes image, IconImage& out) {
   if (image.size() >= 24 && std::memcmp(image.data(), kPngSignature, 8) == 0) {

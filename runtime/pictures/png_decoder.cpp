@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "runtime/pictures/byte_reader.h"
 #include "runtime/pictures/decoders.h"
 
 namespace lq::pictures {
@@ -28,11 +29,6 @@ struct ImageReader {
 bool InterlacedSixteenBit(Bytes data) {
   return data.size() >= 29 && data[12] == 'I' && data[13] == 'H' && data[14] == 'D' &&
          data[15] == 'R' && data[24] == 16 && data[28] != 0;
-}
-
-std::uint32_t BigEndian32(const std::uint8_t* p) {
-  return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
-         p[3];
 }
 
 // Whether a chunk before the image data says how the samples are encoded: gamma, sRGB,

@@ -8,45 +8,23 @@
 
 #include "runtime/platform/code_pages.h"
 #include "runtime/platform/unique_handle.h"
+#include "skins/win32/file_pieces.h"
 
 namespace lq {
 namespace {
-
-// Large reads and writes go in pieces a DWORD can count.
-constexpr std::size_t kPiece = 16u << 20;
-
-// Fills `out` from `offset` of the file; false when any of it cannot be read.
-bool ReadWhole(HANDLE file, std::uint64_t offset, std::span<std::uint8_t> out) {
-  while (!out.empty()) {
-    OVERLAPPED at{};
-    at.Offset = static_cast<DWORD>(offset);
-    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-    const DWORD want = static_cast<DWORD>(std::min(out.size(), kPiece));
-    DWORD got = 0;
-    if (!ReadFile(file, out.data(), want, &got, &at) || got == 0) {
-      return false;
-    }
-    offset += got;
-    out = out.subspan(got);
-  }
-  return true;
-}
 
 class Win32File final : public FolderFile {
  public:
   explicit Win32File(UniqueKernelHandle file) : file_(std::move(file)) {}
 
   bool Write(std::span<const std::uint8_t> bytes) override {
-    while (!bytes.empty()) {
-      const DWORD want = static_cast<DWORD>(std::min(bytes.size(), kPiece));
-      DWORD wrote = 0;
-      if (!file_ || !WriteFile(file_.get(), bytes.data(), want, &wrote, nullptr) || wrote == 0) {
-        const DWORD error = GetLastError();
-        out_of_space_ = error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL;
-        return false;
-      }
-      end_ += wrote;
-      bytes = bytes.subspan(wrote);
+    if (!file_) return false;
+    const std::size_t wrote = WriteWhole(file_.get(), bytes);
+    end_ += wrote;
+    if (wrote < bytes.size()) {
+      const DWORD error = GetLastError();
+      out_of_space_ = error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL;
+      return false;
     }
     return true;
   }

@@ -15,13 +15,12 @@
 #include "runtime/platform/code_pages.h"
 #include "runtime/platform/unique_handle.h"
 #include "skins/user_folder.h"
+#include "skins/win32/file_pieces.h"
 
 namespace lq {
 namespace {
 
 constexpr wchar_t kProgramFolder[] = L"LOLQuillet";
-// Large reads and writes go in pieces a DWORD can count.
-constexpr std::size_t kPiece = 16u << 20;
 
 // The user's local application data folder, without a trailing backslash; empty when neither
 // the environment nor the shell names one.
@@ -71,14 +70,8 @@ class Win32UserFolder final : public UserFolder {
       return std::nullopt;
     }
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
-    std::size_t at = 0;
-    while (at < bytes.size()) {
-      const DWORD want = static_cast<DWORD>(std::min(bytes.size() - at, kPiece));
-      DWORD got = 0;
-      if (!ReadFile(file.get(), bytes.data() + at, want, &got, nullptr) || got == 0) {
-        return std::nullopt;
-      }
-      at += got;
+    if (!ReadWhole(file.get(), std::nullopt, bytes)) {
+      return std::nullopt;
     }
     return ByteSet(std::move(bytes));
   }
@@ -97,14 +90,8 @@ class Win32UserFolder final : public UserFolder {
     if (!file) {
       return false;
     }
-    bool written = true;
-    while (written && !bytes.empty()) {
-      const DWORD want = static_cast<DWORD>(std::min(bytes.size(), kPiece));
-      DWORD wrote = 0;
-      written = WriteFile(file.get(), bytes.data(), want, &wrote, nullptr) && wrote != 0;
-      bytes = bytes.subspan(written ? wrote : 0);
-    }
-    written = written && FlushFileBuffers(file.get());
+    const bool written =
+        WriteWhole(file.get(), bytes) == bytes.size() && FlushFileBuffers(file.get());
     file.Reset();
     if (written && MoveFileExW(staged.c_str(), Path(name).c_str(),
                                MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {

@@ -10,10 +10,12 @@
 #include "app/program_windows.h"
 #include "runtime/forms/template_check.h"
 #include "skins/catalogue.h"
-#include "tests/app/template_rules.h"
+#include "tests/app/window_layout.h"
 
 namespace lq {
 namespace {
+
+using test::Property;
 
 // The program's windows, bound to an environment that does nothing.
 const ProgramWindows& Windows() {
@@ -26,13 +28,6 @@ const WindowTemplate& MainWindowTemplate() { return Windows().Templates()[0]; }
 const ControlTemplate* Find(UnitId id) {
   for (const ControlTemplate& c : MainWindowTemplate().controls) {
     if (c.id == id) return &c;
-  }
-  return nullptr;
-}
-
-const PropertyInit* Property(const ControlTemplate& c, int index) {
-  for (const PropertyInit& p : c.Properties()) {
-    if (p.index == index) return &p;
   }
   return nullptr;
 }

@@ -4,23 +4,18 @@
 
 #include "skins/skin_slots.h"
 #include "skins/skin_window.h"
-#include "tests/app/template_rules.h"
+#include "tests/app/window_layout.h"
 
 namespace lq {
 namespace {
+
+using test::Property;
 
 // The template of a skin window whose environment does nothing.
 const WindowTemplate& SkinWindowTemplate() {
   static const InstallationEnvironment env;
   static const SkinWindow window(env);
   return window.Template();
-}
-
-const PropertyInit* Property(const ControlTemplate& c, int index) {
-  for (const PropertyInit& p : c.Properties()) {
-    if (p.index == index) return &p;
-  }
-  return nullptr;
 }
 
 // The units and their ids, the one place they are written out beside the program's own; the

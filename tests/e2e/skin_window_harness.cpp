@@ -12,6 +12,7 @@
 
 #include "runtime/system/http_read.h"
 #include "skins/archive_list.h"
+#include "tests/skins/support/champion_lookup.h"
 #include "tests/support/endpoint_client.h"
 
 namespace lq::e2e {
@@ -402,13 +403,7 @@ void SkinWindowRoad::TearDown() {
 }
 
 const ChampionEntry& SkinWindowRoad::Champion(std::string_view gbk_caption) {
-  for (const ChampionEntry& entry : Catalogue()) {
-    if (entry.caption.view() == gbk_caption) {
-      return entry;
-    }
-  }
-  ADD_FAILURE() << "no champion button " << Utf8(Wide936(gbk_caption));
-  return Catalogue().front();
+  return test::ChampionByCaption(gbk_caption);
 }
 
 HWND SkinWindowRoad::OpenSkinWindow(const ChampionEntry& champion) {

@@ -9,20 +9,14 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/skins/support/champion_lookup.h"
+
 namespace lq {
 namespace {
 
 std::string_view PathOf(const Text& url) { return DownloadPath(url.view()); }
 
-const ChampionEntry& ByCaption(std::string_view caption) {
-  for (const ChampionEntry& entry : Catalogue()) {
-    if (entry.caption.view() == caption) {
-      return entry;
-    }
-  }
-  ADD_FAILURE() << "no champion button " << caption;
-  return Catalogue().front();
-}
+using test::ChampionByCaption;
 
 TEST(Catalogue, Counts) {
   const auto catalogue = Catalogue();
@@ -136,7 +130,7 @@ TEST(Catalogue, SkinNamesInSlotOrder) {
       {"刀锋之影", {"冠军皮肤", "刺客信条泰隆", "虐杀原形"}},
   };
   for (const Row& row : rows) {
-    const ChampionEntry& entry = ByCaption(row.caption);
+    const ChampionEntry& entry = ChampionByCaption(row.caption);
     for (int i = 0; i < 3; ++i) {
       EXPECT_EQ(entry.skins[i].name.view(), row.names[i]) << row.caption;
     }
@@ -170,7 +164,7 @@ TEST(Catalogue, NamesAreGbkOfTwoToEightCharacters) {
   }
   EXPECT_EQ(with_ascii, (std::set<std::string>{"性感OL", "SKT薇恩", "霸天1异形"}));
   // The bytes really are GBK: 悍警巨魔.
-  EXPECT_EQ(ByCaption("巨魔之王").skins[0].name.view(), "\xBA\xB7\xBE\xAF\xBE\xDE\xC4\xA7");
+  EXPECT_EQ(ChampionByCaption("巨魔之王").skins[0].name.view(), "\xBA\xB7\xBE\xAF\xBE\xDE\xC4\xA7");
 }
 
 TEST(Catalogue, RepeatedNames) {
@@ -225,13 +219,13 @@ TEST(Catalogue, RowsWithSpeltOutPaths) {
        "/lolbf/pf/yorik_d931c7e9ff5128894b23c700373d08d6.zip"},
   };
   for (const Row& row : rows) {
-    const SkinRecord& skin = ByCaption(row.caption).skins[row.slot - 1];
+    const SkinRecord& skin = ChampionByCaption(row.caption).skins[row.slot - 1];
     EXPECT_EQ(skin.name.view(), row.name);
     EXPECT_EQ(skin.preview_url, DownloadUrl(row.preview)) << row.caption << " " << row.slot;
     EXPECT_EQ(skin.package_url, DownloadUrl(row.package)) << row.caption << " " << row.slot;
   }
   // The three slots of 巨魔之王 hold one and the same record.
-  const ChampionEntry& trundle = ByCaption("巨魔之王");
+  const ChampionEntry& trundle = ChampionByCaption("巨魔之王");
   EXPECT_EQ(trundle.skins[0], trundle.skins[1]);
   EXPECT_EQ(trundle.skins[0], trundle.skins[2]);
 }

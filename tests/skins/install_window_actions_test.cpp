@@ -23,6 +23,7 @@
 #include "skins/skin_slots.h"
 #include "skins/skin_window.h"
 #include "tests/forms/fake_window.h"
+#include "tests/skins/support/champion_lookup.h"
 #include "tests/skins/support/memory_user_folder.h"
 
 namespace lq {
@@ -204,13 +205,7 @@ class SkinWindowActions : public ::testing::Test {
   }
 
   static const ChampionEntry& Champion(std::string_view caption) {
-    for (const ChampionEntry& entry : Catalogue()) {
-      if (entry.caption.view() == caption) {
-        return entry;
-      }
-    }
-    ADD_FAILURE() << "no champion button " << caption;
-    return Catalogue().front();
+    return test::ChampionByCaption(caption);
   }
 
   Recording services_;

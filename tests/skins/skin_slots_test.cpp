@@ -7,18 +7,12 @@
 #include <thread>
 #include <vector>
 
+#include "tests/skins/support/champion_lookup.h"
+
 namespace lq {
 namespace {
 
-const ChampionEntry& ByCaption(std::string_view caption) {
-  for (const ChampionEntry& entry : Catalogue()) {
-    if (entry.caption.view() == caption) {
-      return entry;
-    }
-  }
-  ADD_FAILURE() << "no champion button " << caption;
-  return Catalogue().front();
-}
+using test::ChampionByCaption;
 
 class SkinSlots : public ::testing::Test {
  protected:
@@ -35,13 +29,13 @@ TEST_F(SkinSlots, StartEmpty) {
 }
 
 TEST_F(SkinSlots, FillTakesTheChampionsSkinsInSlotOrder) {
-  const ChampionEntry& ekko = ByCaption("时间刺客");
+  const ChampionEntry& ekko = ChampionByCaption("时间刺客");
   FillSkinSlots(ekko);
   for (int slot = 1; slot <= kSkinSlotCount; ++slot) {
     EXPECT_EQ(*ProgramSkinSlot(slot).Read(), ekko.skins[slot - 1]);
   }
   // A second button replaces all three.
-  const ChampionEntry& yasuo = ByCaption("疾风剑豪");
+  const ChampionEntry& yasuo = ChampionByCaption("疾风剑豪");
   FillSkinSlots(yasuo);
   for (int slot = 1; slot <= kSkinSlotCount; ++slot) {
     EXPECT_EQ(*ProgramSkinSlot(slot).Read(), yasuo.skins[slot - 1]);
@@ -49,7 +43,7 @@ TEST_F(SkinSlots, FillTakesTheChampionsSkinsInSlotOrder) {
 }
 
 TEST_F(SkinSlots, TheSameRecordInAllThreeSlots) {
-  FillSkinSlots(ByCaption("巨魔之王"));
+  FillSkinSlots(ChampionByCaption("巨魔之王"));
   const auto first = ProgramSkinSlot(1).Read();
   EXPECT_EQ(first->name.view(), std::string_view("悍警巨魔"));
   EXPECT_EQ(*ProgramSkinSlot(2).Read(), *first);
@@ -57,7 +51,7 @@ TEST_F(SkinSlots, TheSameRecordInAllThreeSlots) {
 }
 
 TEST_F(SkinSlots, EmptyingLeavesTakenRecordsWithTheirReaders) {
-  const ChampionEntry& talon = ByCaption("刀锋之影");
+  const ChampionEntry& talon = ChampionByCaption("刀锋之影");
   FillSkinSlots(talon);
   const auto taken = ProgramSkinSlot(2).Read();
   EmptySkinSlots();

@@ -17,8 +17,6 @@
 namespace lq::driver {
 namespace {
 
-std::string U8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
-
 std::string AppPath() { return test::HostPath(LQ_DRIVER_TESTAPP); }
 
 std::wstring Scenario(const char* name) {

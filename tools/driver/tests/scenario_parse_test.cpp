@@ -2,11 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "tools/driver/lib/scenario.h"
+#include "tools/driver/lib/wide.h"
 
 namespace lq::driver {
 namespace {
-
-std::string U8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
 
 Step Parse(const std::string& line) {
   Step step;

@@ -1,5 +1,5 @@
-// Rules a window's layout keeps whatever its coordinates, for the tests of the program's window
-// templates.
+// For the tests of the program's window templates: reading a control's initial properties, and
+// the rules a window's layout keeps whatever its coordinates.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,6 +7,14 @@
 #include "runtime/forms/window_template.h"
 
 namespace lq::test {
+
+// The control's initial value of property `index`; null when the template sets none.
+inline const PropertyInit* Property(const ControlTemplate& c, int index) {
+  for (const PropertyInit& p : c.Properties()) {
+    if (p.index == index) return &p;
+  }
+  return nullptr;
+}
 
 inline bool Overlap(const Geometry& a, const Geometry& b) {
   return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
