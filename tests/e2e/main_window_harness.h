@@ -86,8 +86,6 @@ class Program {
   ::testing::AssertionResult RoundTrip();
   // No message box open after a round trip.
   ::testing::AssertionResult NoMessage();
-  // The same check for callers that name a time: the time is not waited for.
-  ::testing::AssertionResult NoMessageFor(DWORD) { return NoMessage(); }
   // Selects page `page` as a user does.
   ::testing::AssertionResult SelectPage(int page);
   // A visible top-level window of this process other than the main window and holding `id`.

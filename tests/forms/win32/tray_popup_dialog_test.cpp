@@ -160,7 +160,8 @@ std::thread AnswerFileDialog(const wchar_t* title, const wchar_t* name, bool con
     HWND dialog = WaitForWindow(L"#32770", title);
     seen.found = dialog != nullptr;
     if (!dialog) return;
-    Sleep(100);
+    // A dialog is shown once its controls are set up.
+    for (int i = 0; i < 200 && !IsWindowVisible(dialog); ++i) Sleep(10);
     HWND types = GetDlgItem(dialog, 0x470);  // the file type list
     seen.filters = static_cast<int>(SendMessageW(types, CB_GETCOUNT, 0, 0));
     seen.selected = static_cast<int>(SendMessageW(types, CB_GETCURSEL, 0, 0));

@@ -1,7 +1,12 @@
 #include "tools/driver/lib/pixels.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <unordered_set>
+#include <vector>
+
+#include "tools/driver/lib/controls.h"
+#include "tools/driver/lib/round_trip.h"
 
 namespace lq::driver {
 
@@ -13,8 +18,20 @@ std::optional<Pixels> CaptureClient(HWND window) {
   if (!IsWindowVisible(window)) return std::nullopt;
   HWND top = GetAncestor(window, GA_ROOT);
   SetWindowPos(top, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  RedrawWindow(top, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  Sleep(100);  // the program repaints on its own thread
+  RedrawWindow(top, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+  // The program paints on its own thread: wait until no part of the window or its controls is
+  // left to paint.
+  std::vector<HWND> painted = Descendants(top);
+  painted.push_back(top);
+  const ULONGLONG until = GetTickCount64() + kRoundTripTimeoutMs;
+  while (std::any_of(painted.begin(), painted.end(), [](HWND w) {
+    return IsWindowVisible(w) && GetUpdateRect(w, nullptr, FALSE) != FALSE;
+  })) {
+    if (GetTickCount64() >= until) return std::nullopt;
+    Sleep(2);
+  }
+  // And a round trip: the painting that began is done.
+  if (!RoundTrip(window)) return std::nullopt;
   RECT client{};
   GetClientRect(window, &client);
   POINT origin{0, 0};
