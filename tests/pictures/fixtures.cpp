@@ -43,6 +43,26 @@ Rgb PatternPixel(int x, int y) {
 }
 
 Bytes EncodeJpeg(int width, int height, int components, int quality, bool progressive) {
+  const int space = components == 1 ? JCS_GRAYSCALE : components == 3 ? JCS_RGB : JCS_CMYK;
+  const JpegRowFill pattern = [&](int y, std::uint8_t* row) {
+    for (int x = 0; x < width; ++x) {
+      const Rgb p = PatternPixel(x, y);
+      std::uint8_t* out = row + x * components;
+      if (components == 1) {
+        out[0] = p.green;
+      } else if (components == 3) {
+        out[0] = p.red, out[1] = p.green, out[2] = p.blue;
+      } else {
+        // Inverted CMYK as Adobe writes it: no black, the inks' complements.
+        out[0] = p.red, out[1] = p.green, out[2] = p.blue, out[3] = 255;
+      }
+    }
+  };
+  return EncodeJpegRows(width, height, components, space, pattern, quality, progressive);
+}
+
+Bytes EncodeJpegRows(int width, int height, int components, int colourSpace,
+                     const JpegRowFill& fill, int quality, bool progressive) {
   jpeg_compress_struct cinfo{};
   jpeg_error_mgr errors;
   cinfo.err = jpeg_std_error(&errors);
@@ -53,7 +73,7 @@ Bytes EncodeJpeg(int width, int height, int components, int quality, bool progre
   cinfo.image_width = width;
   cinfo.image_height = height;
   cinfo.input_components = components;
-  cinfo.in_color_space = components == 1 ? JCS_GRAYSCALE : components == 3 ? JCS_RGB : JCS_CMYK;
+  cinfo.in_color_space = static_cast<J_COLOR_SPACE>(colourSpace);
   jpeg_set_defaults(&cinfo);
   jpeg_set_quality(&cinfo, quality, TRUE);
   if (progressive) {
@@ -62,18 +82,7 @@ Bytes EncodeJpeg(int width, int height, int components, int quality, bool progre
   jpeg_start_compress(&cinfo, TRUE);
   Bytes row(static_cast<std::size_t>(width) * components);
   for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const Rgb p = PatternPixel(x, y);
-      std::uint8_t* out = row.data() + x * components;
-      if (components == 1) {
-        out[0] = p.green;
-      } else if (components == 3) {
-        out[0] = p.red, out[1] = p.green, out[2] = p.blue;
-      } else {
-        // Inverted CMYK as Adobe writes it: no black, the inks' complements.
-        out[0] = p.red, out[1] = p.green, out[2] = p.blue, out[3] = 255;
-      }
-    }
+    fill(y, row.data());
     JSAMPROW pointer = row.data();
     jpeg_write_scanlines(&cinfo, &pointer, 1);
   }

@@ -23,6 +23,11 @@ Rgb PatternPixel(int x, int y);
 // Adobe marker libjpeg writes), from the pattern.
 Bytes EncodeJpeg(int width, int height, int components = 3, int quality = 85,
                  bool progressive = false);
+// JPEG of samples `fill` writes a row at a time (top first), each component a byte; `colourSpace`
+// is the J_COLOR_SPACE libjpeg is told the samples are in.
+using JpegRowFill = std::function<void(int y, std::uint8_t* row)>;
+Bytes EncodeJpegRows(int width, int height, int components, int colourSpace,
+                     const JpegRowFill& fill, int quality = 85, bool progressive = false);
 
 // PNG through libpng's writer. `rows` holds the file's samples for the colour type and 8-bit
 // depth; palette and transparency as the colour type needs.

@@ -84,30 +84,9 @@ TEST(Jpeg, GreyIsDrawnGreyAndMatchesLibjpeg) {
 
 TEST(Jpeg, BottomRowComesFirst) {
   // A picture whose top half is white and bottom half black.
-  jpeg_compress_struct cinfo{};
-  jpeg_error_mgr errors;
-  cinfo.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&cinfo);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&cinfo, &buffer, &size);
-  cinfo.image_width = 16;
-  cinfo.image_height = 16;
-  cinfo.input_components = 1;
-  cinfo.in_color_space = JCS_GRAYSCALE;
-  jpeg_set_defaults(&cinfo);
-  jpeg_start_compress(&cinfo, TRUE);
-  Bytes row(16);
-  for (int y = 0; y < 16; ++y) {
-    std::fill(row.begin(), row.end(), y < 8 ? 255 : 0);
-    JSAMPROW p = row.data();
-    jpeg_write_scanlines(&cinfo, &p, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  const Bytes jpeg(buffer, buffer + size);
-  jpeg_destroy_compress(&cinfo);
-  std::free(buffer);
-
+  const Bytes jpeg = fixtures::EncodeJpegRows(
+      16, 16, 1, JCS_GRAYSCALE,
+      [](int y, std::uint8_t* row) { std::fill(row, row + 16, y < 8 ? 255 : 0); });
   const auto picture = DecodeJpeg(jpeg);
   ASSERT_TRUE(picture.has_value());
   EXPECT_LT(picture->pixels[0], 16);  // first stored row: the bottom, black
@@ -132,28 +111,8 @@ TEST(Jpeg, CmykIsConvertedToColour) {
 
 TEST(Jpeg, TwoComponentsAreRefused) {
   // Two components make no colour space libjpeg can convert: the picture is refused.
-  jpeg_compress_struct cinfo{};
-  jpeg_error_mgr errors;
-  cinfo.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&cinfo);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&cinfo, &buffer, &size);
-  cinfo.image_width = 8;
-  cinfo.image_height = 8;
-  cinfo.input_components = 2;
-  cinfo.in_color_space = JCS_UNKNOWN;
-  jpeg_set_defaults(&cinfo);
-  jpeg_start_compress(&cinfo, TRUE);
-  Bytes row(16, 100);
-  for (int y = 0; y < 8; ++y) {
-    JSAMPROW p = row.data();
-    jpeg_write_scanlines(&cinfo, &p, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  const Bytes jpeg(buffer, buffer + size);
-  jpeg_destroy_compress(&cinfo);
-  std::free(buffer);
+  const Bytes jpeg = fixtures::EncodeJpegRows(
+      8, 8, 2, JCS_UNKNOWN, [](int, std::uint8_t* row) { std::fill(row, row + 16, 100); });
   EXPECT_FALSE(DecodeJpeg(jpeg).has_value());
   EXPECT_FALSE(DecodePicture(jpeg).has_value());
 }

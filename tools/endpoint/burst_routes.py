@@ -47,20 +47,5 @@ def fault_burst(ex):
             return
 
 
-def main(argv=None):
-    argv = sys.argv[1:] if argv is None else argv
-    state_dir = None
-    if "--state-dir" in argv:
-        state_dir = os.path.abspath(argv[argv.index("--state-dir") + 1])
-    # A server of this script is recognised by its name when it is stopped.
-    if "--stop" in argv:
-        return endpoint.stop(state_dir, script="burst_routes.py") if state_dir else 2
-    if "--background" in argv and state_dir:
-        endpoint.stop(state_dir, script="burst_routes.py")  # one left over from an interrupted run
-    # The detached server that --background starts must load this route too.
-    endpoint.__file__ = os.path.abspath(__file__)
-    return endpoint.main(argv)
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(endpoint.run_script(__file__))

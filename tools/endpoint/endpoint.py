@@ -449,5 +449,22 @@ def main(argv=None):
     return serve(args)
 
 
+def run_script(script_file, argv=None):
+    """main() for a script that adds routes and serves them with this endpoint: its detached
+    server (--background) runs that script again, and --stop recognises it by its name."""
+    argv = sys.argv[1:] if argv is None else argv
+    script = os.path.basename(script_file)
+    state_dir = None
+    if "--state-dir" in argv:
+        state_dir = os.path.abspath(argv[argv.index("--state-dir") + 1])
+    if "--stop" in argv:
+        return stop(state_dir, script=script) if state_dir else 2
+    if "--background" in argv and state_dir:
+        stop(state_dir, script=script)  # one left over from an interrupted run
+    global __file__
+    __file__ = os.path.abspath(script_file)
+    return main(argv)
+
+
 if __name__ == "__main__":
     sys.exit(main())

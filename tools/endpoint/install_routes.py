@@ -537,17 +537,7 @@ def share_latest_control(ex):
 
 def main(argv=None):
     import endpoint
-    argv = sys.argv[1:] if argv is None else argv
-    state_dir = None
-    if "--state-dir" in argv:
-        state_dir = os.path.abspath(argv[argv.index("--state-dir") + 1])
-    if "--stop" in argv:
-        return endpoint.stop(state_dir, script="install_routes.py") if state_dir else 2
-    if "--background" in argv and state_dir:
-        endpoint.stop(state_dir, script="install_routes.py")  # one left over from an interrupted run
-    # The detached server that --background starts must be this script again.
-    endpoint.__file__ = os.path.abspath(__file__)
-    return endpoint.main(argv)
+    return endpoint.run_script(__file__, argv)
 
 
 if __name__ == "__main__":

@@ -170,15 +170,19 @@ class Exchange:
         self.route(self)
 
 
-def decode_path(path):
-    """Percent-decodes a path; its bytes are read as UTF-8, else as GBK, else byte for byte."""
-    raw = urllib.parse.unquote_to_bytes(path.encode("latin-1", "replace"))
+def text_of(raw):
+    """Bytes as UTF-8, else as GBK, else one character each."""
     for encoding in ("utf-8", "gbk"):
         try:
             return raw.decode(encoding)
         except UnicodeDecodeError:
             pass
     return raw.decode("latin-1")
+
+
+def decode_path(path):
+    """Percent-decodes a path and reads its bytes as text_of does."""
+    return text_of(urllib.parse.unquote_to_bytes(path.encode("latin-1", "replace")))
 
 
 # --- files under the root ----------------------------------------------------------------------------

@@ -21,7 +21,7 @@ import sys
 import urllib.parse
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from routes import raw_head, route  # noqa: E402
+from routes import raw_head, route, text_of  # noqa: E402
 
 # The share service's fixed title suffix and the shared item's name on the test pages.
 SHARE_TITLE_SUFFIX = "_免费高速下载|百度云 网盘-分享无限制</title>"
@@ -45,16 +45,6 @@ SHARE_VARIANTS = {
                            f"<title>{SHARE_ITEM_NAME}</title>"),
     "two-titles": _page(f"<title>第一{SHARE_TITLE_SUFFIX}<title>第二{SHARE_TITLE_SUFFIX}"),
 }
-
-
-def _text_of(raw):
-    """Bytes as UTF-8, else as GBK, else one character each (as the recorded paths are)."""
-    for encoding in ("utf-8", "gbk"):
-        try:
-            return raw.decode(encoding)
-        except UnicodeDecodeError:
-            pass
-    return raw.decode("latin-1")
 
 
 @route("/web/echo/")
@@ -99,7 +89,7 @@ def share_page(ex):
 @route("/web/last")
 def last_request(ex):
     query = urllib.parse.parse_qs(ex.raw_query, keep_blank_values=True, encoding="latin-1")
-    path = _text_of(query.get("path", [""])[-1].encode("latin-1"))
+    path = text_of(query.get("path", [""])[-1].encode("latin-1"))
     found = ex.endpoint.recorder.matching(path=path) if path else []
     if not found:
         ex.send(404, b"no such request", [("Content-Type", "text/plain")])

@@ -30,26 +30,12 @@
 #include "runtime/system/http_transfer.h"
 #include "skins/installation.h"
 #include "skins/installation_environment.h"
+#include "tools/bench/win32_measures.h"
 
 namespace {
 
-double Seconds() {
-  static const double frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / frequency;
-}
-
-PROCESS_MEMORY_COUNTERS Memory() {
-  PROCESS_MEMORY_COUNTERS counters{};
-  counters.cb = sizeof counters;
-  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-  return counters;
-}
+using lq::bench::Memory;
+double Seconds() { return lq::bench::WallSeconds(); }
 
 // The working set before the step: the program loaded, nothing done yet.
 const unsigned long long g_idle = Memory().WorkingSetSize;

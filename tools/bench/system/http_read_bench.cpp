@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "runtime/system/http_read.h"
+#include "tools/bench/win32_measures.h"
 
 namespace {
 
@@ -38,21 +39,11 @@ class CountingSink final : public lq::BodySink {
   std::size_t received_ = 0;
 };
 
-double Now() {
-  LARGE_INTEGER f, t;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
+double Now() { return lq::bench::WallSeconds(); }
 
 double MiB(std::size_t bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
 
-PROCESS_MEMORY_COUNTERS Memory() {
-  PROCESS_MEMORY_COUNTERS m{};
-  m.cb = sizeof(m);
-  GetProcessMemoryInfo(GetCurrentProcess(), &m, sizeof(m));
-  return m;
-}
+using lq::bench::Memory;
 
 // The same request as HttpRead, read into `buffer` in 102400-byte reads. Returns the bytes read.
 std::size_t BareRead(HINTERNET session, int port, const std::wstring& path, unsigned char* buffer,

@@ -18,31 +18,13 @@
 
 #include "runtime/system/http_read.h"
 #include "tests/support/pattern.h"
+#include "tools/bench/win32_measures.h"
 #include "web/http_request.h"
 
 namespace {
 
-double Seconds() {
-  static const double frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / frequency;
-}
-
-// CPU seconds (user and kernel) the process has used.
-double CpuSeconds() {
-  FILETIME created, exited, kernel, user;
-  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-  const auto ticks = [](const FILETIME& t) {
-    return static_cast<double>(static_cast<std::uint64_t>(t.dwHighDateTime) << 32 |
-                               t.dwLowDateTime);
-  };
-  return (ticks(kernel) + ticks(user)) / 1e7;
-}
+using lq::bench::CpuSeconds;
+double Seconds() { return lq::bench::WallSeconds(); }
 
 struct Timing {
   double wall = 0;
