@@ -102,6 +102,19 @@ TEST_F(ProgramEndTest, OnTheGuiThreadTheForwarderIsNotUsed) {
   EXPECT_EQ(Journal(), (std::vector<std::string>{"A0"}));
 }
 
+// Makes the calling thread the GUI thread, whose windows take every end handed to them; the exit
+// codes handed over.
+const std::vector<int>& ForwardEndsToThisThread() {
+  SetGuiThread(std::this_thread::get_id());
+  static std::vector<int> forwarded;
+  forwarded.clear();
+  SetEndProgramForwarder([](int exitCode) {
+    forwarded.push_back(exitCode);
+    return true;
+  });
+  return forwarded;
+}
+
 // Runs EndProgram(code) on a new thread and returns the exit code the process ended with.
 int EndOnWorker(int code) {
   int exit_code = 0x7fffffff;
@@ -117,13 +130,7 @@ int EndOnWorker(int code) {
 }
 
 TEST_F(ProgramEndTest, AWorkerHandsTheEndToTheGuiThreadAndEndsAtOnceWhenThatReturns) {
-  SetGuiThread(std::this_thread::get_id());
-  static std::vector<int> forwarded;
-  forwarded.clear();
-  SetEndProgramForwarder([](int exitCode) {
-    forwarded.push_back(exitCode);
-    return true;
-  });
+  const std::vector<int>& forwarded = ForwardEndsToThisThread();
   RegisterCleanup(&CleanupA);
   AddEndHook(EndStage::kNotifyLibraries, [] { Journal().push_back("told"); });
 
@@ -143,13 +150,7 @@ TEST_F(ProgramEndTest, AWorkerWithoutAnOwnerWindowEndsTheProgramItself) {
 }
 
 TEST_F(ProgramEndTest, AReportOnAWorkerShowsThereAndHandsTheEndOver) {
-  SetGuiThread(std::this_thread::get_id());
-  static std::vector<int> forwarded;
-  forwarded.clear();
-  SetEndProgramForwarder([](int exitCode) {
-    forwarded.push_back(exitCode);
-    return true;
-  });
+  const std::vector<int>& forwarded = ForwardEndsToThisThread();
   RegisterCleanup(&CleanupA);
   int exit_code = 0;
   std::thread worker([&] {
