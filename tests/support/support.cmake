@@ -54,7 +54,6 @@ function(lq_add_endpoint_test name)
   add_executable(${name} ${A_SOURCES})
   target_link_libraries(${name} PRIVATE lq_options ${A_DEPS} lq_test_support GTest::gmock_main)
   target_compile_definitions(${name} PRIVATE LQ_ENDPOINT_STATE_DIR="${state}")
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-    PROPERTIES TIMEOUT 120 FIXTURES_REQUIRED ${A_FIXTURE}
+  lq_add_gtest_cases(${name} PROPERTIES FIXTURES_REQUIRED ${A_FIXTURE}
     ENVIRONMENT "LQ_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
 endfunction()
