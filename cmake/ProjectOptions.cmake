@@ -39,10 +39,11 @@ function(lq_add_library name)
 endfunction()
 
 # lq_add_gtest_cases(name [PROPERTIES prop value...])
-# The CTest tests of GoogleTest program `name`. Natively each case is a test of its own, listed at
-# test time. In the Windows build, where starting a program under Wine takes longer than most
-# cases, the program is one test that runs all its cases (GoogleTest's output names a case that
-# fails). The end-to-end programs, whose cases take seconds each, list their cases in both.
+# The CTest tests of GoogleTest program `name`. Where the program runs as built, each case is a
+# test of its own, listed at test time. In the cross build, whose tests run under Wine, where
+# starting a program takes longer than most cases, the program is one test that runs all its cases
+# (GoogleTest's output names a case that fails). The end-to-end programs, whose cases take seconds
+# each, list their cases in every build.
 function(lq_add_gtest_cases name)
   cmake_parse_arguments(A "" "" "PROPERTIES" ${ARGN})
   if(CMAKE_CROSSCOMPILING)
